@@ -1,0 +1,22 @@
+// Console and log output.
+#include "app/output.h"
+
+#include <string>
+
+#include "platform/line_file.h"
+
+static TLineFile Log;
+
+void OpenLog() {
+  LineFileAssign(Log, std::string(LogFileName));
+  LineFileCreate(Log);
+}
+
+void CloseLog() { LineFileClose(Log); }
+
+void LogLine(std::string_view Text) { LineFileWriteLine(Log, Text); }
+
+void EchoLine(std::string_view Text) {
+  LineFileWriteLine(StdOutFile, Text);
+  LogLine(Text);
+}

@@ -1,0 +1,20 @@
+// The two writers every line of the program goes through, and the log.
+#ifndef MORVELLAN_APP_OUTPUT_H
+#define MORVELLAN_APP_OUTPUT_H
+
+#include <string_view>
+
+/// The log's name, relative: it lies in the current directory.
+inline constexpr std::string_view LogFileName = "Morvellan.log";
+
+/// Creates Morvellan.log empty, replacing any file of that name. When it cannot
+/// be created, log lines are dropped without notice and the run goes on.
+void OpenLog();
+/// Writes out the log's buffered lines and closes it; harmless when not open.
+void CloseLog();
+/// Writes the line to the log only; nothing when the log is not open.
+void LogLine(std::string_view Text);
+/// Writes the line to the console, then to the log.
+void EchoLine(std::string_view Text);
+
+#endif

@@ -1,0 +1,10 @@
+// The run sequence from the entry point to the exit status.
+#ifndef MORVELLAN_APP_RUN_H
+#define MORVELLAN_APP_RUN_H
+
+/// Prints the usage text when no argument was given; otherwise does a run with
+/// its log. Gives the exit status 0; an exception that ends the run is reported
+/// and the process ends with status 1 without returning.
+int RunMorvellan();
+
+#endif

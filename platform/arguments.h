@@ -1,0 +1,25 @@
+// The program's command-line arguments.
+#ifndef MORVELLAN_PLATFORM_ARGUMENTS_H
+#define MORVELLAN_PLATFORM_ARGUMENTS_H
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/char_set.h"
+
+/// Takes the arguments the system handed to main. On Windows they are ignored:
+/// the command line is cut by CutCommandLine instead.
+void SetProgramArguments(int Count, char** Values);
+/// The number of non-empty arguments after the program's own name.
+int ArgumentCount();
+/// The argument at Index, from 1; the empty string for an index out of range.
+std::string ArgumentAt(int Index);
+
+/// Cuts a Windows command line into arguments, the program's name first.
+/// Blanks (0x01 to 0x20) separate arguments outside double quotes; quotes never
+/// belong to an argument; a backslash is an ordinary byte; a lead byte and the
+/// byte after it are never split. Empty arguments are left out.
+std::vector<std::string> CutCommandLine(std::string_view Line, const CharSet& LeadBytes);
+
+#endif

@@ -1,0 +1,60 @@
+// File tests, attributes, deletion, renaming and path splitting. Bodies of the
+// system calls in posix/ and win32/file_system.cpp.
+#ifndef MORVELLAN_PLATFORM_FILE_SYSTEM_H
+#define MORVELLAN_PLATFORM_FILE_SYSTEM_H
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Attribute bits as Windows reports them; POSIX derives the same bits.
+constexpr uint32_t AttrReadOnly = 0x01;
+constexpr uint32_t AttrHidden = 0x02;
+constexpr uint32_t AttrSystem = 0x04;
+constexpr uint32_t AttrVolumeLabel = 0x08;
+constexpr uint32_t AttrDirectory = 0x10;
+constexpr uint32_t AttrArchive = 0x20;
+
+/// The separator of every path the program builds: '\' on Windows, '/' on POSIX.
+extern const char PathDelimiter;
+/// The bytes at which DirectoryPart and NamePart split: "\\:" on Windows, "/" on POSIX.
+extern const char* const PathSplitCharacters;
+
+/// Whether a file, not a directory, is found under the path.
+bool FilePresent(const std::string& Path);
+/// Whether the path names an existing directory; a trailing separator is
+/// allowed, the empty path names none.
+bool IsDirectory(const std::string& Path);
+/// Sets the file's attribute word; 0 or the system's error code. On POSIX only
+/// the read-only bit counts: it clears or sets the owner-write permission.
+int ChangeFileAttributes(const std::string& Path, uint32_t Attr);
+/// Whether the file is marked read-only.
+bool IsReadOnly(const std::string& Path);
+/// Deletes the file; false for a read-only file, a directory or a failure.
+bool DeleteFileAt(const std::string& Path);
+/// Renames or moves the file; false when a file of the new name exists.
+bool RenameFileTo(const std::string& OldPath, const std::string& NewPath);
+/// Replaces Target by Source in one step, so that Target is never missing;
+/// Target keeps its permissions where the system has them. False, changing
+/// nothing, when Target is read-only or the system refuses.
+bool ReplaceFileWith(const std::string& Target, const std::string& Source);
+/// The path made absolute against the current directory, "." and ".." folded.
+std::string FullPathName(const std::string& Path);
+
+/// The identity of a directory on its device, links followed.
+struct TFileIdentity {
+  uint64_t Device = 0;
+  uint64_t Index = 0;
+  bool operator==(const TFileIdentity&) const = default;
+};
+/// Fills Identity for an existing directory; false when it cannot be found.
+bool DirectoryIdentity(const std::string& Path, TFileIdentity& Identity);
+
+/// The path up to and including its last separator ('\' or ':' on Windows,
+/// '/' on POSIX), or empty when it has none. A '\' that is the second byte of
+/// a double-byte character is no separator.
+std::string DirectoryPart(std::string_view Path);
+/// The path after its last separator, or the whole path when it has none.
+std::string NamePart(std::string_view Path);
+
+#endif

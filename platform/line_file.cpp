@@ -1,0 +1,154 @@
+// Line files: buffering, the line-end and 0x1A rules, the flush policy.
+#include "platform/line_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+TLineFile StdOutFile = [] {
+  TLineFile File;
+  File.Mode = lmClosed;
+  return File;
+}();
+
+static constexpr char EndOfTextMark = 0x1A;
+
+void LineFileAssign(TLineFile& File, std::string Name) {
+  LineFileClose(File);
+  File.Name = std::move(Name);
+  File.Mode = lmClosed;
+}
+
+static void ResetBuffer(TLineFile& File) {
+  File.BufferPos = 0;
+  File.BufferEnd = 0;
+  File.Failed = false;
+  File.ReachedEnd = false;
+}
+
+void LineFileOpenRead(TLineFile& File) {
+  if (File.Mode == lmUnbound) return;
+  LineFileClose(File);
+  ResetBuffer(File);
+  File.Handle = RawOpenRead(File.Name);
+  if (File.Handle == InvalidFileHandle) {
+    File.Failed = true;
+    return;
+  }
+  File.Mode = lmReading;
+}
+
+void LineFileCreate(TLineFile& File) {
+  if (File.Mode == lmUnbound) return;
+  LineFileClose(File);
+  ResetBuffer(File);
+  File.Handle = File.Name.empty() ? RawStdOut() : RawCreate(File.Name);
+  if (File.Handle == InvalidFileHandle) {
+    File.Failed = true;
+    return;
+  }
+  File.FlushEachLine = RawIsConsole(File.Handle);
+  File.Mode = lmWriting;
+}
+
+// Refills an exhausted read buffer; false when no byte could be had.
+static bool FillBuffer(TLineFile& File) {
+  if (File.ReachedEnd) return false;
+  std::ptrdiff_t Count = RawRead(File.Handle, File.Buffer.data(), File.Buffer.size());
+  if (Count <= 0) {
+    File.ReachedEnd = true;
+    if (Count < 0) File.Failed = true;
+    return false;
+  }
+  File.BufferPos = 0;
+  File.BufferEnd = static_cast<std::size_t>(Count);
+  return true;
+}
+
+// Whether a byte is available at BufferPos, refilling the buffer if needed.
+static bool HasByte(TLineFile& File) {
+  return File.BufferPos < File.BufferEnd || FillBuffer(File);
+}
+
+bool LineFileAtEnd(TLineFile& File) {
+  if (File.Mode != lmReading) return true;
+  return !HasByte(File) || File.Buffer[File.BufferPos] == EndOfTextMark;
+}
+
+void LineFileReadLine(TLineFile& File, std::string& Line) {
+  Line.clear();
+  if (File.Mode != lmReading) return;
+  while (HasByte(File)) {
+    const char* Start = File.Buffer.data() + File.BufferPos;
+    const char* End = File.Buffer.data() + File.BufferEnd;
+    const char* Stop = std::find_if(
+        Start, End, [](char Byte) { return Byte == '\n' || Byte == '\r' || Byte == EndOfTextMark; });
+    Line.append(Start, Stop);
+    File.BufferPos += static_cast<std::size_t>(Stop - Start);
+    if (Stop == End) continue;
+    if (*Stop == EndOfTextMark) return;  // left in place: the text ends here for good
+    ++File.BufferPos;
+    if (*Stop == '\n') return;
+    // A CR ends the line only together with a following LF; any other CR is dropped.
+    if (HasByte(File) && File.Buffer[File.BufferPos] == '\n') {
+      ++File.BufferPos;
+      return;
+    }
+  }
+}
+
+// Hands the buffered bytes to the system. A failed write loses them.
+static bool FlushBuffer(TLineFile& File) {
+  bool Written = RawWrite(File.Handle, File.Buffer.data(), File.BufferPos);
+  File.BufferPos = 0;
+  if (!Written) File.Failed = true;
+  return Written;
+}
+
+// Appends bytes to the write buffer, handing it on each time it fills.
+static bool BufferBytes(TLineFile& File, std::string_view Bytes) {
+  while (!Bytes.empty()) {
+    std::size_t Room = File.Buffer.size() - File.BufferPos;
+    std::size_t Count = std::min(Room, Bytes.size());
+    std::memcpy(File.Buffer.data() + File.BufferPos, Bytes.data(), Count);
+    File.BufferPos += Count;
+    Bytes.remove_prefix(Count);
+    if (File.BufferPos == File.Buffer.size() && !FlushBuffer(File)) return false;
+  }
+  return true;
+}
+
+void LineFileWriteLine(TLineFile& File, std::string_view Text) {
+  // Standard output opens itself with its first line.
+  if (&File == &StdOutFile && File.Mode == lmClosed) LineFileCreate(File);
+  if (File.Mode != lmWriting) return;
+  // A failed write drops the rest of the line, line end included.
+  if (!BufferBytes(File, Text) || !BufferBytes(File, "\r\n")) return;
+  if (File.FlushEachLine && File.BufferPos > 0) FlushBuffer(File);
+}
+
+void LineFileClose(TLineFile& File) {
+  if (File.Mode == lmWriting && File.BufferPos > 0) FlushBuffer(File);
+  if (File.Mode == lmReading || File.Mode == lmWriting) {
+    if (!File.Name.empty() && !RawClose(File.Handle)) File.Failed = true;
+    File.Handle = InvalidFileHandle;
+    File.Mode = lmClosed;
+  }
+}
+
+bool LineFileFailed(const TLineFile& File) { return File.Failed; }
+
+bool LineFileReadCompletely(TLineFile& File) {
+  if (File.Mode != lmReading || File.Failed) return false;
+  if (HasByte(File)) {
+    if (File.Buffer[File.BufferPos] != EndOfTextMark) return false;
+    ++File.BufferPos;
+    if (HasByte(File)) return false;
+  }
+  return !File.Failed;
+}
+
+void LineFileFlushToDisk(TLineFile& File) {
+  if (File.Mode != lmWriting) return;
+  if (File.BufferPos > 0) FlushBuffer(File);
+  if (!RawFlushToDisk(File.Handle)) File.Failed = true;
+}

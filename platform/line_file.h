@@ -1,0 +1,78 @@
+// Text files read or written one line at a time, and standard output as one.
+#ifndef MORVELLAN_PLATFORM_LINE_FILE_H
+#define MORVELLAN_PLATFORM_LINE_FILE_H
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "platform/raw_file.h"
+
+enum TLineFileMode { lmUnbound, lmClosed, lmReading, lmWriting };
+
+/// One text file. No operation on it returns a status or throws: a file that
+/// cannot be opened reads as empty text, and writes to it vanish. Morvellan's
+/// own checks (LineFileFailed, LineFileReadCompletely) are the only way to
+/// learn what went wrong.
+struct TLineFile {
+  static constexpr std::size_t BufferSize = 128;
+
+  std::string Name;  // empty: standard output
+  TLineFileMode Mode = lmUnbound;
+  TFileHandle Handle = InvalidFileHandle;
+  std::array<char, BufferSize> Buffer{};
+  std::size_t BufferPos = 0;
+  std::size_t BufferEnd = 0;
+  bool FlushEachLine = false;
+  bool Failed = false;      // an open, read, write or close went wrong
+  bool ReachedEnd = false;  // reading: the system has no more bytes to give
+};
+
+/// Standard output as a TLineFile, opened by the first line written to it.
+extern TLineFile StdOutFile;
+
+/// Binds the name (empty: standard output); the file becomes closed, touches no file.
+void LineFileAssign(TLineFile& File, std::string Name);
+/// Closes the file if open, then opens the existing file for reading at its start.
+void LineFileOpenRead(TLineFile& File);
+/// Closes the file if open, then creates it empty (or truncates it) for writing.
+/// Lines are handed to the system one by one on a console, in blocks otherwise.
+void LineFileCreate(TLineFile& File);
+/// True when no byte remains or the next byte is 0x1A; true for a file not open
+/// for reading. Consumes nothing.
+bool LineFileAtEnd(TLineFile& File);
+/// Reads the rest of the current line into Line, without its line end. LF and
+/// CR LF end a line; any other CR is dropped; 0x1A ends the line and the text
+/// and is not consumed.
+void LineFileReadLine(TLineFile& File, std::string& Line);
+/// Writes the bytes unchanged, then CR LF. Does nothing unless open for writing.
+void LineFileWriteLine(TLineFile& File, std::string_view Text);
+/// Hands buffered bytes to the system when writing, closes the handle.
+void LineFileClose(TLineFile& File);
+
+/// Whether an open, read, write or close of this file failed since it was last
+/// opened or created.
+bool LineFileFailed(const TLineFile& File);
+/// After reading: whether the file was opened and read to its physical end
+/// without error. False when the reader stopped at a 0x1A byte that has further
+/// bytes after it (a last 0x1A is the old end-of-file mark and loses nothing).
+bool LineFileReadCompletely(TLineFile& File);
+/// Makes the bytes written so far durable on disk; writes out the buffer first.
+/// A failure counts for LineFileFailed.
+void LineFileFlushToDisk(TLineFile& File);
+
+/// Closes the file when it goes out of scope, so that an exception leaves no
+/// handle open and no buffered line unwritten.
+class TLineFileGuard {
+ public:
+  explicit TLineFileGuard(TLineFile& File) : Guarded(File) {}
+  ~TLineFileGuard() { LineFileClose(Guarded); }
+  TLineFileGuard(const TLineFileGuard&) = delete;
+  TLineFileGuard& operator=(const TLineFileGuard&) = delete;
+
+ private:
+  TLineFile& Guarded;
+};
+
+#endif

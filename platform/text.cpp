@@ -1,0 +1,63 @@
+// Whole-file loading and string helpers.
+#include "platform/text.h"
+
+#include "platform/exceptions.h"
+#include "platform/file_system.h"
+#include "platform/raw_file.h"
+
+static std::string ReadWholeFile(TFileHandle Handle) {
+  std::string Bytes;
+  char Chunk[65536];
+  std::ptrdiff_t Count;
+  while ((Count = RawRead(Handle, Chunk, sizeof Chunk)) > 0) Bytes.append(Chunk, Count);
+  return Bytes;
+}
+
+void LoadLinesFromFile(TStringList& List, const std::string& FileName) {
+  TFileHandle Handle = RawOpenRead(FileName);
+  if (Handle == InvalidFileHandle) {
+    int Error = LastSystemError();
+    throw EFOpenError("Cannot open file \"" + FullPathName(FileName) + "\". " +
+                      SystemErrorText(Error));
+  }
+  std::string Bytes = ReadWholeFile(Handle);
+  RawClose(Handle);
+  SplitTextIntoLines(List, Bytes);
+}
+
+void SplitTextIntoLines(TStringList& List, std::string_view Text) {
+  List.clear();
+  std::size_t Pos = 0;
+  while (Pos < Text.size() && Text[Pos] != '\0') {
+    std::size_t End = Text.find_first_of(std::string_view("\0\n\r", 3), Pos);
+    if (End == std::string_view::npos) End = Text.size();
+    List.emplace_back(Text.substr(Pos, End - Pos));
+    Pos = End;
+    if (Pos < Text.size() && Text[Pos] == '\r') ++Pos;
+    if (Pos < Text.size() && Text[Pos] == '\n') ++Pos;
+  }
+}
+
+std::string JoinLinesToText(const TStringList& List) {
+  std::string Text;
+  for (const std::string& Item : List) {
+    Text += Item;
+    Text += "\r\n";
+  }
+  return Text;
+}
+
+static bool IsBlank(char Byte) { return static_cast<unsigned char>(Byte) <= 0x20; }
+
+std::string TrimBlanks(std::string_view Text) {
+  while (!Text.empty() && IsBlank(Text.front())) Text.remove_prefix(1);
+  while (!Text.empty() && IsBlank(Text.back())) Text.remove_suffix(1);
+  return std::string(Text);
+}
+
+std::string LowerAscii(std::string_view Text) {
+  std::string Lower(Text);
+  for (char& Byte : Lower)
+    if (Byte >= 'A' && Byte <= 'Z') Byte = static_cast<char>(Byte + 0x20);
+  return Lower;
+}
