@@ -34,14 +34,20 @@ static void RunWithLog() {
   ReportFailureAndExit(Failure);
 }
 
-int RunMorvellan() {
+static void RunSequence() {
+  if (ArgumentCount() == 0) {
+    for (const char* Line : UsageLines) EchoLine(Line);
+  } else {
+    RunWithLog();
+  }
+}
+
+int RunMorvellan() { return RunReportingFailures(RunSequence); }
+
+int RunReportingFailures(void (*Body)()) {
   InstallOutOfMemoryHandler();
   try {
-    if (ArgumentCount() == 0) {
-      for (const char* Line : UsageLines) EchoLine(Line);
-    } else {
-      RunWithLog();
-    }
+    Body();
   } catch (const Exception& Failure) {
     EndWithFailure(Failure);
   } catch (const std::exception& Failure) {

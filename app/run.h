@@ -7,4 +7,9 @@
 /// and the process ends with status 1 without returning.
 int RunMorvellan();
 
+/// Runs Body under the one handler of the program: an exception that leaves it
+/// closes the log and ends the process through ReportFailureAndExit. Gives 0
+/// when Body returns, after handing on standard output's pending bytes.
+int RunReportingFailures(void (*Body)());
+
 #endif
