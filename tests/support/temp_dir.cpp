@@ -49,6 +49,8 @@ void WriteBytes(const std::string& Path, std::string_view Bytes) {
   Out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
 }
 
+void MakeDirectory(const std::string& Path) { fs::create_directories(Path); }
+
 std::string ReadBytes(const std::string& Path) {
   std::ifstream In(Path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());

@@ -1,0 +1,45 @@
+// POSIX child processes: fork and exec, output redirected to files.
+#include "tests/support/process.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "tests/support/capture.h"
+
+std::string ProgramPath(const std::string& Name) {
+  char Self[PATH_MAX];
+  ssize_t Length = readlink("/proc/self/exe", Self, sizeof Self - 1);
+  std::string Path(Self, Length > 0 ? static_cast<std::size_t>(Length) : 0);
+  return Path.substr(0, Path.rfind('/') + 1) + Name;
+}
+
+TProcessResult RunProgram(const std::string& Name, const std::vector<std::string>& Arguments,
+                          bool MergeStdErr) {
+  std::string OutPath = NewCapturePath();
+  std::string ErrPath = MergeStdErr ? OutPath : NewCapturePath();
+  std::string Program = ProgramPath(Name);
+  std::vector<char*> Argv{Program.data()};
+  std::vector<std::string> Copies = Arguments;
+  for (std::string& Argument : Copies) Argv.push_back(Argument.data());
+  Argv.push_back(nullptr);
+
+  pid_t Child = fork();
+  if (Child == 0) {
+    int Out = open(OutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int Err = MergeStdErr ? Out : open(ErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(Out, STDOUT_FILENO);
+    dup2(Err, STDERR_FILENO);
+    execv(Program.c_str(), Argv.data());
+    _exit(127);
+  }
+  int Status = 0;
+  waitpid(Child, &Status, 0);
+  TProcessResult Result;
+  Result.ExitCode = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+  Result.StdOut = TakeCapture(OutPath);
+  if (!MergeStdErr) Result.StdErr = TakeCapture(ErrPath);
+  return Result;
+}

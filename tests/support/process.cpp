@@ -1,0 +1,21 @@
+// Capture files of child processes.
+#include "tests/support/process.h"
+
+#include <filesystem>
+#include <random>
+
+#include "tests/support/capture.h"
+#include "tests/support/temp_dir.h"
+
+std::string NewCapturePath() {
+  static std::random_device Random;
+  auto Path = std::filesystem::temp_directory_path() /
+              ("morvellan-capture-" + std::to_string(Random()) + ".txt");
+  return Path.string();
+}
+
+std::string TakeCapture(const std::string& Path) {
+  std::string Bytes = ReadBytes(Path);
+  std::filesystem::remove(Path);
+  return Bytes;
+}

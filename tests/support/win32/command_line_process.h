@@ -1,0 +1,13 @@
+// Starting a Windows program with a command line given byte for byte.
+#ifndef MORVELLAN_TESTS_SUPPORT_WIN32_COMMAND_LINE_PROCESS_H
+#define MORVELLAN_TESTS_SUPPORT_WIN32_COMMAND_LINE_PROCESS_H
+
+#include <string>
+
+#include "tests/support/process.h"
+
+/// Runs Program with exactly this command line (program name included).
+TProcessResult RunCommandLine(const std::string& Program, std::string CommandLine,
+                              bool MergeStdErr = false);
+
+#endif
