@@ -5,6 +5,7 @@
 
 #include "app/command_line.h"
 #include "app/output.h"
+#include "ignore/ignore_list.h"
 #include "platform/arguments.h"
 #include "platform/exceptions.h"
 #include "platform/failure_report.h"
@@ -24,7 +25,11 @@ static const char* const UsageLines[] = {
 static void RunWithLog() {
   OpenLog();
   ParseCommandLine();
-  if (!StartDirectory.empty()) EchoLine("Log file written to Morvellan.log");
+  if (!StartDirectory.empty()) {
+    LoadIgnoreList();
+    IgnoreList.clear();
+    EchoLine("Log file written to Morvellan.log");
+  }
   CloseLog();
 }
 
