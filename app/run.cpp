@@ -5,6 +5,7 @@
 
 #include "app/command_line.h"
 #include "app/output.h"
+#include "app/working_copy.h"
 #include "ignore/ignore_list.h"
 #include "platform/arguments.h"
 #include "platform/exceptions.h"
@@ -27,6 +28,11 @@ static void RunWithLog() {
   ParseCommandLine();
   if (!StartDirectory.empty()) {
     LoadIgnoreList();
+    if (TargetFileName.empty()) {
+      WalkWorkingCopy(StartDirectory);
+    } else {
+      ProcessAdminDirectory(StartDirectory + "CVS");  // StartDirectory ends in the separator
+    }
     IgnoreList.clear();
     EchoLine("Log file written to Morvellan.log");
   }

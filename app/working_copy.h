@@ -1,0 +1,19 @@
+// Finding the administrative directories of a working copy and processing them.
+#ifndef MORVELLAN_APP_WORKING_COPY_H
+#define MORVELLAN_APP_WORKING_COPY_H
+
+#include <string>
+
+/// Announces the administrative directory (its path ends in "CVS"), filters
+/// its Entries and Entries.Extra, then cleans its repository, whose revision
+/// files are kept in live mode when either entries file could not be rewritten.
+void ProcessAdminDirectory(const std::string& AdminDirectory);
+
+/// Walks the directory and everything below it, depth first in the order the
+/// system lists entries, and processes every directory named exactly "CVS"
+/// without entering it. System directories are passed over, hidden ones
+/// walked; a directory already being walked higher up (a link cycle) is not
+/// entered again. Directories that cannot be listed are skipped silently.
+void WalkWorkingCopy(const std::string& Directory);
+
+#endif
