@@ -1,0 +1,299 @@
+// Cleanup runs of the built program on working copies with local repositories.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "platform/file_system.h"
+#include "tests/support/run_fixture.h"
+#include "tests/support/tree_snapshot.h"
+
+namespace {
+
+const char LogWritten[] = "Log file written to Morvellan.log\r\n";
+
+class CleanupTest : public TRunTest {
+ protected:
+  /// Makes WorkDir/CVS with Entries, a local Root and Repository.
+  void MakeAdmin(const std::string& WorkDir, const std::string& Entries,
+                 const std::string& RepositoryPath) {
+    MakeAdminWithRoot(WorkDir, Entries, ":local:" + PathOf("repo") + "\r\n", RepositoryPath);
+  }
+  void MakeAdminWithRoot(const std::string& WorkDir, const std::string& Entries,
+                         const std::string& RootText, const std::string& RepositoryPath) {
+    WriteBytes(PathOf(WorkDir + "/CVS/Entries"), Entries);
+    WriteBytes(PathOf(WorkDir + "/CVS/Root"), RootText);
+    WriteBytes(PathOf(WorkDir + "/CVS/Repository"), RepositoryPath + "\n");
+  }
+  /// Makes revision files (and their working files) for the names.
+  void MakeFiles(const std::string& WorkDir, const std::string& RepositoryPath,
+                 const std::vector<std::string>& Names) {
+    for (const std::string& Name : Names) {
+      WriteBytes(PathOf("repo/" + RepositoryPath + "/" + Name + ",v"), "revisions of " + Name);
+      WriteBytes(PathOf(WorkDir + "/" + Name), "contents of " + Name);
+    }
+  }
+  /// The repository directory as Morvellan builds it.
+  std::string RepositoryDirectory(const std::string& RepositoryPath) {
+    return PathOf("repo") + PathSeparator() + RepositoryPath + PathSeparator();
+  }
+  static std::vector<std::string> SortedLines(const std::string& Text) {
+    std::vector<std::string> Lines;
+    std::istringstream In(Text);
+    for (std::string Line; std::getline(In, Line);) Lines.push_back(Line);
+    std::sort(Lines.begin(), Lines.end());
+    return Lines;
+  }
+};
+
+const char ProjEntries[] =
+    "/foo.obj/1.1/Thu Jan  1 00:00:00 2004//\n"
+    "/keep.c/1.2/Thu Jan  1 00:00:00 2004//\n"
+    "D/obj////\n"
+    "D/src////\n";
+
+TEST_F(CleanupTest, TestModeChangesNothingButTheLog) {
+  WriteIgnoreFile("*.OBJ\r\nobj\r\n");
+  MakeAdmin("wc", ProjEntries, "proj");
+  MakeFiles("wc", "proj", {"foo.obj", "keep.c"});
+  TTreeSnapshot Before = SnapshotTree(Root());
+
+  TProcessResult Result = Run({PathOf("wc")});
+  EXPECT_EQ(0, Result.ExitCode);
+  const std::string Admin = PathOf("wc/CVS");
+  const std::string Console =
+      "Test mode.  No CVS files will be changed.\r\n"
+      "Ignored files read from: " +
+      IgnoreFile() +
+      "\r\n"
+      "Processing: " +
+      Admin + "\r\n" + LogWritten;
+  EXPECT_EQ(Console, Result.StdOut);
+  EXPECT_EQ("", Result.StdErr);
+  const std::string Entries = Admin + PathSeparator() + "Entries";
+  EXPECT_EQ(
+      "Test mode.  No CVS files will be changed.\r\n"
+      "Ignored files read from: " +
+          IgnoreFile() +
+          "\r\n"
+          "Processing: " +
+          Admin +
+          "\r\n"
+          "Remove from " +
+          Entries +
+          ": /foo.obj/1.1/Thu Jan  1 00:00:00 2004//\r\n"
+          "Remove from " +
+          Entries +
+          ": D/obj////\r\n"
+          "Delete from repository: " +
+          RepositoryDirectory("proj") + "foo.obj,v\r\n" + LogWritten,
+      Log());
+  EXPECT_EQ(Before, SnapshotTree(Root()));
+}
+
+TEST_F(CleanupTest, LiveModeMakesExactlyTheExpectedChanges) {
+  WriteIgnoreFile("*.obj\r\nobj\r\n");
+  MakeAdmin("wc", ProjEntries, "proj");
+  WriteBytes(PathOf("wc/CVS/Entries.Extra"), "/foo.obj////\r\n/keep.c////");
+  MakeFiles("wc", "proj", {"foo.obj", "keep.c", "bar.obj"});
+  WriteBytes(PathOf("repo/proj/old.obj,v.bak"), "");  // the name before ",v" decides
+  WriteBytes(PathOf("repo/proj/dir.obj,v/x"), "");    // directories are never touched
+  ASSERT_EQ(0, ChangeFileAttributes(PathOf("repo/proj/bar.obj,v"), AttrReadOnly));
+  TTreeSnapshot Before = SnapshotTree(Root());
+
+  TProcessResult Result = Run({"-f", PathOf("wc")});
+  EXPECT_EQ(0, Result.ExitCode);
+  EXPECT_EQ("", Result.StdErr);
+
+  TTreeSnapshot Expected = Before;
+  std::string Perms = Before["wc/CVS/Entries"].substr(0, Before["wc/CVS/Entries"].find(' ', 5));
+  // Kept lines come back with CR LF, the last one too.
+  Expected["wc/CVS/Entries"] = Perms + " /keep.c/1.2/Thu Jan  1 00:00:00 2004//\r\nD/src////\r\n";
+  Expected["wc/CVS/Entries.Extra"] = Perms + " /keep.c////\r\n";
+  Expected.erase("repo/proj/foo.obj,v");
+  Expected.erase("repo/proj/bar.obj,v");
+  Expected.erase("repo/proj/old.obj,v.bak");
+  EXPECT_EQ(Expected, SnapshotTree(Root()));
+
+  std::vector<std::string> Deleted;
+  for (const std::string& Line : SortedLines(Log()))
+    if (Line.starts_with("Delete from repository: ")) Deleted.push_back(Line);
+  const std::string Dir = RepositoryDirectory("proj");
+  EXPECT_EQ((std::vector<std::string>{"Delete from repository: " + Dir + "bar.obj,v\r",
+                                      "Delete from repository: " + Dir + "foo.obj,v\r",
+                                      "Delete from repository: " + Dir + "old.obj,v.bak\r"}),
+            Deleted);
+}
+
+TEST_F(CleanupTest, LiveModeRewritesEvenWhenNothingIsRemoved) {
+  MakeAdmin("wc", "/a.c/1.1//\n/b.c/1.1//", "proj");
+  Run({"-f", PathOf("wc")});
+  EXPECT_EQ("/a.c/1.1//\r\n/b.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_FALSE(Exists(PathOf("wc/CVS/Entries.out")));
+}
+
+TEST_F(CleanupTest, SingleFileModeRemovesOnlyTheNamedFile) {
+  WriteIgnoreFile("*.obj\r\n");
+  MakeAdmin("wc", "/foo.c/1.1//\r\n/foo.obj/1.1//\r\n/bar.c/1.1//\r\n", "proj");
+  MakeFiles("wc", "proj", {"foo.c", "foo.obj", "bar.c"});
+  WriteBytes(PathOf("repo/proj/foo.c,v.old"), "");
+
+  TProcessResult Result = Run({"-f", PathOf("wc/Foo.C")});
+  EXPECT_EQ(0, Result.ExitCode);
+  EXPECT_EQ(
+      "Live mode selected: CVS files will be modified\r\n"
+      "Ignored files read from: " +
+          IgnoreFile() +
+          "\r\n"
+          "Processing: " +
+          PathOf("wc/CVS") + "\r\n" + LogWritten,
+      Result.StdOut);
+  EXPECT_EQ("/foo.obj/1.1//\r\n/bar.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_FALSE(Exists(PathOf("repo/proj/foo.c,v")));
+  EXPECT_FALSE(Exists(PathOf("repo/proj/foo.c,v.old")));
+  EXPECT_TRUE(Exists(PathOf("repo/proj/foo.obj,v")));
+  EXPECT_TRUE(Exists(PathOf("wc/foo.c")));  // working files are never touched
+}
+
+TEST_F(CleanupTest, MissingRootEndsTheRunAfterItsProcessingLine) {
+  WriteIgnoreFile("*.obj\r\n");
+  WriteBytes(PathOf("wc/CVS/Entries"), "/a.obj/1.1//\r\n");
+  TProcessResult Result = Run({PathOf("wc")});
+  EXPECT_EQ(1, Result.ExitCode);
+  const std::string Lines =
+      "Test mode.  No CVS files will be changed.\r\n"
+      "Ignored files read from: " +
+      IgnoreFile() +
+      "\r\n"
+      "Processing: " +
+      PathOf("wc/CVS") + "\r\n";
+  EXPECT_EQ(Lines, Result.StdOut);
+  EXPECT_EQ("Exception EFOpenError in module ", Result.StdErr.substr(0, 32));
+  const std::string Message = "Cannot open file \"" + PathOf("wc/CVS/Root") + "\". ";
+  EXPECT_NE(std::string::npos, Result.StdErr.find(".\r\n" + Message)) << Result.StdErr;
+  EXPECT_EQ(".\r\n\r\n", Result.StdErr.substr(Result.StdErr.size() - 5));
+  // The log keeps every line up to the failure.
+  EXPECT_EQ(Lines + "Remove from " + PathOf("wc/CVS/Entries") + ": /a.obj/1.1//\r\n", Log());
+}
+
+TEST_F(CleanupTest, SingleFileModeWithoutAdministrativeDirectoryFails) {
+  MakeDirectory(PathOf("wc"));
+  TProcessResult Result = Run({PathOf("wc/x.c")});
+  EXPECT_EQ(1, Result.ExitCode);
+  EXPECT_NE(std::string::npos, Result.StdOut.find("Processing: " + PathOf("wc/CVS") + "\r\n"));
+  EXPECT_NE(std::string::npos, Result.StdErr.find(PathOf("wc/CVS/Root")));
+}
+
+TEST_F(CleanupTest, MalformedPatternEndsTheRunOnlyWhenANameReachesIt) {
+  WriteIgnoreFile("*.obj\r\n[\r\n");
+  MakeAdmin("wc", "/a.obj/1.1//\r\n", "proj");
+  TProcessResult Reached = Run({PathOf("wc")});
+  EXPECT_EQ(0, Reached.ExitCode) << "every name stopped at the first pattern";
+
+  MakeAdmin("wc", "/a.obj/1.1//\r\n/b.c/1.1//\r\n", "proj");
+  TProcessResult Failed = Run({"-f", PathOf("wc")});
+  EXPECT_EQ(1, Failed.ExitCode);
+  EXPECT_EQ("'[' is an invalid mask at (2).\r\n\r\n",
+            Failed.StdErr.substr(Failed.StdErr.find("\r\n") + 2));
+  EXPECT_EQ("Exception EMaskException in module ", Failed.StdErr.substr(0, 35));
+  EXPECT_EQ("/a.obj/1.1//\r\n/b.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
+}
+
+TEST_F(CleanupTest, RemoteRootFiltersEntriesOnly) {
+  WriteIgnoreFile("*.obj\r\n");
+  MakeAdminWithRoot("wc", "/a.obj/1.1//\r\n/b.c/1.1//\r\n", ":pserver:me@host:/cvs\r\n", "proj");
+  MakeFiles("wc", "proj", {"a.obj"});
+  std::filesystem::remove(PathOf("wc/CVS/Repository"));  // never read for a remote root
+  TProcessResult Result = Run({"-f", PathOf("wc")});
+  EXPECT_EQ(0, Result.ExitCode);
+  EXPECT_EQ("/b.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
+}
+
+TEST_F(CleanupTest, ReadOnlyEntriesKeepsTheRepositoryToo) {
+  WriteIgnoreFile("*.obj\r\n");
+  MakeAdmin("wc", "/a.obj/1.1//\n", "proj");
+  MakeFiles("wc", "proj", {"a.obj"});
+  ASSERT_EQ(0, ChangeFileAttributes(PathOf("wc/CVS/Entries"), AttrReadOnly));
+  TProcessResult Result = Run({"-f", PathOf("wc")});
+  EXPECT_EQ(0, Result.ExitCode);
+  EXPECT_EQ("/a.obj/1.1//\n", ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
+  const std::string Repository = PathOf("repo") + PathSeparator() + "proj";
+  EXPECT_NE(std::string::npos,
+            Result.StdOut.find("Left unchanged (read-only): " + PathOf("wc/CVS/Entries") + "\r\n" +
+                               "Repository left unchanged (entries not rewritten): " + Repository +
+                               "\r\n"))
+      << Result.StdOut;
+  EXPECT_NE(std::string::npos,
+            Log().find("Delete from repository: " + RepositoryDirectory("proj") + "a.obj,v"));
+}
+
+TEST_F(CleanupTest, EntriesWithAnEndOfFileMarkBeforeTheEndAreKept) {
+  WriteIgnoreFile("*.obj\r\n");
+  const std::string Damaged = "/a.obj/1.1//\r\n\x1A/b.c/1.1//\r\n";
+  MakeAdmin("wc", Damaged, "proj");
+  MakeFiles("wc", "proj", {"a.obj"});
+  TProcessResult Result = Run({"-f", PathOf("wc")});
+  EXPECT_EQ(0, Result.ExitCode);
+  EXPECT_EQ(Damaged, ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_FALSE(Exists(PathOf("wc/CVS/Entries.out")));
+  EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
+  EXPECT_NE(std::string::npos,
+            Result.StdOut.find("Left unchanged (0x1A end-of-file mark before the end): " +
+                               PathOf("wc/CVS/Entries") + "\r\n"));
+
+  // A last 0x1A loses nothing: the file is rewritten without it.
+  MakeAdmin("wc", "/a.obj/1.1//\r\n/b.c/1.1//\r\n\x1A", "proj");
+  Run({"-f", PathOf("wc")});
+  EXPECT_EQ("/b.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_FALSE(Exists(PathOf("repo/proj/a.obj,v")));
+}
+
+TEST_F(CleanupTest, UnwritableCopyLeavesEntriesAsTheyWere) {
+  WriteIgnoreFile("*.obj\r\n");
+  MakeAdmin("wc", "/a.obj/1.1//\n/b.c/1.1//\n", "proj");
+  MakeFiles("wc", "proj", {"a.obj"});
+  MakeDirectory(PathOf("wc/CVS/Entries.out"));
+  TProcessResult Result = Run({"-f", PathOf("wc")});
+  EXPECT_EQ(0, Result.ExitCode);
+  EXPECT_EQ("/a.obj/1.1//\n/b.c/1.1//\n", ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
+  EXPECT_NE(std::string::npos, Result.StdOut.find("Left unchanged (cannot write its new copy): " +
+                                                  PathOf("wc/CVS/Entries") + "\r\n"));
+}
+
+TEST_F(CleanupTest, WalkFindsEveryAdministrativeDirectoryOnce) {
+  WriteIgnoreFile("*.obj\r\n");
+  MakeAdmin("wc", "/a.obj/1.1//\r\n", "proj");
+  MakeAdmin("wc/sub", "/b.obj/1.1//\r\n", "proj/sub");
+  MakeAdmin("wc/plain/deep", "/c.obj/1.1//\r\n", "proj/plain/deep");  // plain has no CVS folder
+  MakeAdmin("wc/.hidden", "/d.obj/1.1//\r\n", "proj/.hidden");
+  WriteBytes(PathOf("wc/other/cvs/CVS/Entries"), "");            // lower-case cvs is walked
+  WriteBytes(PathOf("wc/CVS/CVS/Entries"), "/never.obj/1.1//");  // never reached
+  MakeDirectory(PathOf("wc/empty"));
+
+  TProcessResult Result = Run({PathOf("wc/")});
+  ASSERT_EQ(1, Result.ExitCode) << "wc/other/cvs/CVS has no Root: " << Result.StdErr;
+  std::filesystem::remove_all(PathOf("wc/other"));
+  Result = Run({PathOf("wc")});
+  EXPECT_EQ(0, Result.ExitCode) << Result.StdErr;
+  std::vector<std::string> Processing;
+  for (const std::string& Line : SortedLines(Result.StdOut))
+    if (Line.starts_with("Processing: ")) Processing.push_back(Line);
+  EXPECT_EQ((std::vector<std::string>{"Processing: " + PathOf("wc/.hidden/CVS") + "\r",
+                                      "Processing: " + PathOf("wc/CVS") + "\r",
+                                      "Processing: " + PathOf("wc/plain/deep/CVS") + "\r",
+                                      "Processing: " + PathOf("wc/sub/CVS") + "\r"}),
+            Processing);
+  EXPECT_EQ(std::string::npos, Log().find("never.obj"));
+}
+
+TEST_F(CleanupTest, StartDirectoryNamedCvsIsNotProcessed) {
+  MakeAdmin("wc", "", "proj");
+  TProcessResult Result = Run({PathOf("wc/CVS")});
+  EXPECT_EQ(0, Result.ExitCode);
+  EXPECT_EQ(std::string::npos, Result.StdOut.find("Processing: "));
+}
+
+}  // namespace
