@@ -26,6 +26,6 @@ echo "== fuzz ($fuzz_seconds s)"
 cmake --preset fuzz -DMORVELLAN_WERROR=ON >/dev/null
 cmake --build --preset fuzz
 mkdir -p build/fuzz/corpus
-build/fuzz/masks_fuzz -max_total_time="$fuzz_seconds" -print_final_stats=0 build/fuzz/corpus 2>&1 | tail -n 3
+build/fuzz/masks_fuzz -max_total_time="$fuzz_seconds" -timeout=10 -print_final_stats=0 build/fuzz/corpus 2>&1 | tail -n 3
 
 echo "All tests passed."

@@ -158,19 +158,7 @@ static bool RefMatch(const TRefMask& Mask, std::string_view Name) {
 }
 
 static std::string Printable(std::string_view Text) {
-  static const char Digits[] = "0123456789ABCDEF";
-  std::string Result;
-  for (char Ch : Text) {
-    const auto Byte = static_cast<unsigned char>(Ch);
-    if (Byte >= 0x20 && Byte < 0x7F) {
-      Result += Ch;
-    } else {
-      Result += "\\x";
-      Result += Digits[Byte >> 4];
-      Result += Digits[Byte & 15];
-    }
-  }
-  return Result;
+  return testing::PrintToString(std::string(Text));
 }
 
 namespace {
@@ -293,7 +281,7 @@ TEST(MasksReferenceTest, AgreesWithExhaustiveSearch) {
     }
     if (Actual != Expected) {
       ++Disagreements;
-      ADD_FAILURE() << "mask '" << Printable(Mask) << "', name '" << Printable(Name) << "', "
+      ADD_FAILURE() << "mask " << Printable(Mask) << ", name " << Printable(Name) << ", "
                     << (&LeadBytes == &CodePage932 ? "code page 932" : "no lead bytes")
                     << ": expected " << Printable(Expected) << ", got " << Printable(Actual);
     }

@@ -37,24 +37,12 @@ static CharSet CodePage932LeadBytes() {
 }
 
 static std::string Printable(std::string_view Text) {
-  static const char Digits[] = "0123456789ABCDEF";
-  std::string Result;
-  for (char Ch : Text) {
-    const auto Byte = static_cast<unsigned char>(Ch);
-    if (Byte >= 0x20 && Byte < 0x7F) {
-      Result += Ch;
-    } else {
-      Result += "\\x";
-      Result += Digits[Byte >> 4];
-      Result += Digits[Byte & 15];
-    }
-  }
-  return Result;
+  return testing::PrintToString(std::string(Text));
 }
 
 static void ExpectMatches(const TMatchRow* Begin, const TMatchRow* End, const CharSet& LeadBytes) {
   for (const TMatchRow* Row = Begin; Row != End; ++Row) {
-    SCOPED_TRACE("name '" + Printable(Row->Name) + "', mask '" + Printable(Row->Mask) + "'");
+    SCOPED_TRACE("name " + Printable(Row->Name) + ", mask " + Printable(Row->Mask));
     EXPECT_EQ(Row->Expected, NameMatchesMask(Row->Name, Row->Mask, LeadBytes));
   }
 }
@@ -75,10 +63,22 @@ static std::string FaultOf(std::string_view Mask, const CharSet& LeadBytes = NoL
   return "no fault";
 }
 
+// "match", "miss" or the fault's message; with no LeadBytes, those of the system.
+static std::string OutcomeOf(std::string_view Name, std::string_view Mask,
+                             const CharSet* LeadBytes = nullptr) {
+  try {
+    const bool Matches = LeadBytes != nullptr ? NameMatchesMask(Name, Mask, *LeadBytes)
+                                              : NameMatchesMask(Name, Mask);
+    return Matches ? "match" : "miss";
+  } catch (const EMaskException& Fault) {
+    return Fault.Message();
+  }
+}
+
 template <std::size_t Count>
 static void ExpectFaults(const TFaultRow (&Rows)[Count], const CharSet& LeadBytes = NoLeadBytes) {
   for (const TFaultRow& Row : Rows) {
-    SCOPED_TRACE("mask '" + Printable(Row.Mask) + "'");
+    SCOPED_TRACE("mask " + Printable(Row.Mask));
     EXPECT_EQ(Row.Message, FaultOf(Row.Mask, LeadBytes));
   }
 }
@@ -360,6 +360,24 @@ TEST(MasksTest, DefaultLeadBytesAreTheSystems) {
   EXPECT_FALSE(NameMatchesMask("foo.obj.bak", "*.obj"));
   EXPECT_TRUE(TMask("[a-c]?").MatchName("Bx"));
   EXPECT_THROW(TMask("[]"), EMaskException);
+  // Masks whose meaning depends on the lead bytes agree with the system's set.
+  struct TRow {
+    std::string_view Name;
+    std::string_view Mask;
+  };
+  const TRow Rows[] = {
+      {"\xA0", "[\x82\xA0]"},
+      {"\x82\xA0", "*\xA0"},
+      {"\x82"
+       "A",
+       "\x82"
+       "a"},
+      {"\xE0", "\xE0"},
+  };
+  for (const TRow& Row : Rows) {
+    SCOPED_TRACE("name " + Printable(Row.Name) + ", mask " + Printable(Row.Mask));
+    EXPECT_EQ(OutcomeOf(Row.Name, Row.Mask, &SystemLeadBytes()), OutcomeOf(Row.Name, Row.Mask));
+  }
 }
 
 TEST(MasksTest, PathologicalMasksAnswerAtOnce) {

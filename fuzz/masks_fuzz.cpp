@@ -1,0 +1,44 @@
+// libFuzzer target: compiles any mask and matches any name, without and with two-byte characters.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "ignore/masks.h"
+
+static CharSet CodePage932LeadBytes() {
+  CharSet LeadBytes;
+  LeadBytes.AddRange(0x81, 0x9F);
+  LeadBytes.AddRange(0xE0, 0xFC);
+  return LeadBytes;
+}
+
+static std::string UpperAscii(std::string_view Text) {
+  std::string Result(Text);
+  for (char& Ch : Result)
+    if (Ch >= 'a' && Ch <= 'z') Ch = static_cast<char>(Ch - ('a' - 'A'));
+  return Result;
+}
+
+// The input is a length byte, that many mask bytes (fewer when the input ends) and the name.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+  if (Size == 0) return 0;
+  const std::size_t MaskLength = std::min<std::size_t>(Data[0], Size - 1);
+  const std::string_view Mask(reinterpret_cast<const char*>(Data + 1), MaskLength);
+  const std::string_view Name(reinterpret_cast<const char*>(Data + 1 + MaskLength),
+                              Size - 1 - MaskLength);
+  try {
+    const TMask Compiled(Mask, CharSet());
+    // Without two-byte characters every comparison folds a to z, so the case of the name's
+    // letters cannot change the answer.
+    if (Compiled.MatchName(Name) != Compiled.MatchName(UpperAscii(Name))) __builtin_trap();
+  } catch (const EMaskException&) {
+  }
+  static const CharSet LeadBytes = CodePage932LeadBytes();
+  try {
+    static_cast<void>(TMask(Mask, LeadBytes).MatchName(Name));
+  } catch (const EMaskException&) {
+  }
+  return 0;
+}

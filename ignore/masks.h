@@ -1,0 +1,70 @@
+// Wildcard masks for whole file names: compiling, matching, and the fault they raise.
+#ifndef MORVELLAN_IGNORE_MASKS_H
+#define MORVELLAN_IGNORE_MASKS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/char_set.h"
+#include "platform/code_page.h"
+#include "platform/exceptions.h"
+
+/// A mask could not be compiled. The message is "'<mask>' is an invalid mask
+/// at (<position>)": the mask up to its first NUL, and the 1-based position of
+/// the byte at which the fault was found.
+class EMaskException : public Exception {
+ public:
+  explicit EMaskException(std::string Message, const void* Location = CurrentCodeAddress())
+      : Exception("EMaskException", std::move(Message), Location) {}
+};
+
+enum TMaskItemKind : std::uint8_t { mkLiteral, mkAnyChar, mkSet, mkDoubleByte };
+
+/// One compiled item. Only the fields of its Kind have meaning; the others stay zero.
+struct TMaskItem {
+  bool AfterStar = false;  ///< one or more '*' stood directly before this item
+  TMaskItemKind Kind = mkLiteral;
+  unsigned char Ch = 0;          ///< mkLiteral: the folded byte; NUL in the end item
+  bool Invert = false;           ///< mkSet: the set was opened with "[!"
+  CharSet Members;               ///< mkSet: the folded members, never empty
+  unsigned char FirstByte = 0;   ///< mkDoubleByte: a lead byte, unfolded
+  unsigned char SecondByte = 0;  ///< mkDoubleByte: the byte after it, unfolded
+};
+
+/// A compiled mask. It does not change after construction, so one mask serves
+/// any number of MatchName calls.
+class TMask {
+ public:
+  /// At most this many items of one mask may follow a '*'.
+  static constexpr int MaxStarItems = 30;
+
+  /// Compiles Mask, which ends at its first NUL; bytes in LeadBytes open a
+  /// two-byte character. Throws EMaskException for a '-' with no previous
+  /// member in a set, a set left open, a set without members, or a 31st item
+  /// after '*' (the end item included). Set faults are looked for over the whole
+  /// mask first, so a mask with both kinds reports its first faulty set.
+  explicit TMask(std::string_view Mask, const CharSet& LeadBytes = SystemLeadBytes());
+  TMask(const TMask&) = delete;
+  TMask& operator=(const TMask&) = delete;
+
+  /// True when the whole Name, which ends at its first NUL, fits the mask.
+  /// Raises nothing and never reads past the end of the name; the time is
+  /// bounded by the name's length times the mask's item count.
+  bool MatchName(std::string_view Name) const;
+
+ private:
+  std::unique_ptr<TMaskItem[]> Items;  ///< exactly ItemCount long; the last is the end item
+  std::size_t ItemCount = 0;
+};
+
+/// Compiles Mask with the system's lead bytes, tests Name once and releases the
+/// mask. Throws EMaskException for a malformed mask, as TMask does.
+bool NameMatchesMask(std::string_view Name, std::string_view Mask);
+/// The same with the given lead-byte set in place of the system's.
+bool NameMatchesMask(std::string_view Name, std::string_view Mask, const CharSet& LeadBytes);
+
+#endif
