@@ -4,20 +4,13 @@
 #include "app/command_line.h"
 #include "app/output.h"
 #include "ignore/ignore_list.h"
-#include "ignore/masks.h"
 #include "platform/file_system.h"
 #include "platform/line_file.h"
 #include "platform/text.h"
 #include "textutil/dbutil.h"
 
 bool IsRemovable(std::string_view Name) {
-  bool Removable = false;
-  for (const std::string& Pattern : IgnoreList) {
-    if (NameMatchesMask(Name, Pattern)) {
-      Removable = true;
-      break;
-    }
-  }
+  bool Removable = MatchesIgnoreList(Name);
   if (!TargetFileName.empty()) Removable = LowerAscii(Name) == LowerAscii(TargetFileName);
   return Removable;
 }

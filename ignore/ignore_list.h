@@ -3,6 +3,7 @@
 #define MORVELLAN_IGNORE_IGNORE_LIST_H
 
 #include <string>
+#include <string_view>
 
 #include "platform/text.h"
 
@@ -15,5 +16,11 @@ std::string IgnoreFilePath();
 /// that it cannot open it (the list then stays empty). Throws EFOpenError when
 /// the file exists but cannot be opened.
 void LoadIgnoreList();
+
+/// Whether the name matches a pattern of IgnoreList, tried in list order up to
+/// the first that matches. A pattern is compiled when a name first reaches it
+/// and kept while the list holds it, so a malformed pattern throws
+/// EMaskException exactly when a name first reaches it.
+bool MatchesIgnoreList(std::string_view Name);
 
 #endif
