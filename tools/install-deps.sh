@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Installs, with apt-get, the Debian packages that building and testing
-# Morvellan need, when any of them is missing.
+# Installs, with apt-get, the Debian packages that Morvellan needs, when any of
+# them is missing. "install-deps.sh build" installs only what building the
+# Linux program needs; without an argument, everything the tests need too.
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ googletest libgtest-dev   # the Linux build and its tests
-  g++-mingw-w64-x86-64-posix wine wine64          # the Windows build, tested under Wine
-  clang libclang-rt-14-dev                        # the fuzz target
-  cvs                                             # the round trip with real CVS
-)
+packages=(cmake ninja-build g++)                    # the Linux build
+if [ "${1:-all}" != build ]; then
+  packages+=(
+    googletest libgtest-dev                         # the test suites
+    g++-mingw-w64-x86-64-posix wine wine64          # the Windows build, tested under Wine
+    clang libclang-rt-14-dev                        # the fuzz target
+    cvs                                             # the round trip with real CVS
+  )
+fi
 
 missing=()
 for package in "${packages[@]}"; do
