@@ -62,7 +62,7 @@ int RunReportingFailures(void (*Body)()) {
   } catch (const Exception& Failure) {
     EndWithFailure(Failure);
   } catch (const std::exception& Failure) {
-    EndWithFailure(Exception(Failure.what(), nullptr));
+    EndWithFailure(Exception(Failure.what()));
   }
   LineFileClose(StdOutFile);
   return 0;

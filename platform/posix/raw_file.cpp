@@ -1,11 +1,12 @@
 // POSIX file handles. Read-only files are those whose owner-write bit is clear.
 #include "platform/raw_file.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 
 static int AsFd(TFileHandle Handle) { return static_cast<int>(Handle); }
 
@@ -33,7 +34,12 @@ TFileHandle RawCreate(const std::string& Path) {
   return Fd < 0 ? InvalidFileHandle : Fd;
 }
 
+// A reader that goes away must not end the run: failed writes are ignored, and
+// the exit status stays 0 or 1.
+static void IgnoreBrokenPipes() { std::signal(SIGPIPE, SIG_IGN); }
+
 TFileHandle RawStdOut() {
+  IgnoreBrokenPipes();
   return fcntl(STDOUT_FILENO, F_GETFD) == -1 ? InvalidFileHandle : STDOUT_FILENO;
 }
 
@@ -66,6 +72,7 @@ bool RawFlushToDisk(TFileHandle Handle) { return fsync(AsFd(Handle)) == 0; }
 bool RawClose(TFileHandle Handle) { return close(AsFd(Handle)) == 0; }
 
 void RawWriteStdErr(std::string_view Bytes) {
+  IgnoreBrokenPipes();
   RawWrite(STDERR_FILENO, Bytes.data(), Bytes.size());
 }
 

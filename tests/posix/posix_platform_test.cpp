@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -143,4 +145,22 @@ TEST(PosixArgumentsTest, EmptyArgumentsAreSkipped) {
   EXPECT_EQ(0, Result.ExitCode);
   EXPECT_EQ("[a b]\r\n[-f]\r\n", Result.StdOut);
   EXPECT_EQ("", RunProgram("args_probe", {"", ""}).StdOut);
+}
+
+TEST(PosixOutputTest, AClosedPipeDoesNotChangeTheExitStatus) {
+  int Pipe[2];
+  ASSERT_EQ(0, pipe(Pipe));
+  close(Pipe[0]);
+  std::string Program = ProgramPath("Morvellan");
+  pid_t Child = fork();
+  if (Child == 0) {
+    dup2(Pipe[1], STDOUT_FILENO);
+    execl(Program.c_str(), Program.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(Pipe[1]);
+  int Status = 0;
+  waitpid(Child, &Status, 0);
+  ASSERT_TRUE(WIFEXITED(Status)) << "ended by signal " << WTERMSIG(Status);
+  EXPECT_EQ(0, WEXITSTATUS(Status));
 }
