@@ -13,6 +13,21 @@ static int ScanLength(std::string_view Text) {
 
 static bool IsLineEnd(unsigned char Byte) { return Byte == '\r' || Byte == '\n'; }
 
+// The rules both scanners share: a closing bracket before an opening one,
+// brackets before quotes, and inside quotes nothing but the closing quote counts.
+static void TrackBracketsAndQuotes(unsigned char Byte, const CharSet& Opening,
+                                   const CharSet& Closing, const CharSet& Quotes, int& Depth,
+                                   unsigned char& Quote) {
+  if (Quote == 0 && Closing.Contains(Byte))
+    --Depth;
+  else if (Quote == 0 && Opening.Contains(Byte))
+    ++Depth;
+  else if (Byte == Quote)
+    Quote = 0;
+  else if (Quote == 0 && Quotes.Contains(Byte))
+    Quote = Byte;
+}
+
 bool FindClosingBracket(int& Position, std::string_view Text, CharSet Opening, CharSet Closing,
                         CharSet Quotes, bool StopAtLineEnd) {
   const int Length = ScanLength(Text);
@@ -25,14 +40,8 @@ bool FindClosingBracket(int& Position, std::string_view Text, CharSet Opening, C
     const unsigned char Byte = static_cast<unsigned char>(Text[Position - 1]);
     if (IsLineEnd(Byte) && StopAtLineEnd)
       Position = Length;
-    else if (Quote == 0 && Closing.Contains(Byte))
-      --Depth;
-    else if (Quote == 0 && Opening.Contains(Byte))
-      ++Depth;
-    else if (Byte == Quote)
-      Quote = 0;
-    else if (Quote == 0 && Quotes.Contains(Byte))
-      Quote = Byte;
+    else
+      TrackBracketsAndQuotes(Byte, Opening, Closing, Quotes, Depth, Quote);
     ++Position;
   }
   return Depth <= 0;
@@ -55,14 +64,8 @@ bool FindDelimiter(int& Position, std::string_view Text, CharSet Opening, CharSe
       Stop = true;
     else if (Byte == static_cast<unsigned char>(Delimiter) && Depth == 0)
       Stop = true;  // even between quotes
-    else if (Quote == 0 && Closing.Contains(Byte))
-      --Depth;
-    else if (Quote == 0 && Opening.Contains(Byte))
-      ++Depth;
-    else if (Byte == Quote)
-      Quote = 0;
-    else if (Quote == 0 && Quotes.Contains(Byte))
-      Quote = Byte;
+    else
+      TrackBracketsAndQuotes(Byte, Opening, Closing, Quotes, Depth, Quote);
     ++Position;
   }
   return Last == static_cast<unsigned char>(Delimiter);
