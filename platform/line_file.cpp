@@ -19,6 +19,7 @@ void LineFileAssign(TLineFile& File, std::string Name) {
 }
 
 static void ResetBuffer(TLineFile& File) {
+  File.Buffer.resize(TLineFile::BufferSize);
   File.BufferPos = 0;
   File.BufferEnd = 0;
   File.Failed = false;

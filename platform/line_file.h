@@ -2,10 +2,10 @@
 #ifndef MORVELLAN_PLATFORM_LINE_FILE_H
 #define MORVELLAN_PLATFORM_LINE_FILE_H
 
-#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/raw_file.h"
 
@@ -16,12 +16,14 @@ enum TLineFileMode { lmUnbound, lmClosed, lmReading, lmWriting };
 /// own checks (LineFileFailed, LineFileReadCompletely) are the only way to
 /// learn what went wrong.
 struct TLineFile {
-  static constexpr std::size_t BufferSize = 128;
+  // Large enough that huge trees cost few system calls; the bytes and their
+  // order do not depend on it.
+  static constexpr std::size_t BufferSize = 65536;
 
   std::string Name;  // empty: standard output
   TLineFileMode Mode = lmUnbound;
   TFileHandle Handle = InvalidFileHandle;
-  std::array<char, BufferSize> Buffer{};
+  std::vector<char> Buffer;  // allocated when the file is first opened
   std::size_t BufferPos = 0;
   std::size_t BufferEnd = 0;
   bool FlushEachLine = false;
