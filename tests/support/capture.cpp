@@ -1,10 +1,9 @@
-// Capture files of child processes.
-#include "tests/support/process.h"
+// Files that hold a child process's output.
+#include "tests/support/capture.h"
 
 #include <filesystem>
 #include <random>
 
-#include "tests/support/capture.h"
 #include "tests/support/temp_dir.h"
 
 std::string NewCapturePath() {
