@@ -6,13 +6,7 @@
 #include <string_view>
 
 #include "ignore/masks.h"
-
-static CharSet CodePage932LeadBytes() {
-  CharSet LeadBytes;
-  LeadBytes.AddRange(0x81, 0x9F);
-  LeadBytes.AddRange(0xE0, 0xFC);
-  return LeadBytes;
-}
+#include "tests/support/code_page_932.h"
 
 static std::string UpperAscii(std::string_view Text) {
   std::string Result(Text);
@@ -35,9 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     if (Compiled.MatchName(Name) != Compiled.MatchName(UpperAscii(Name))) __builtin_trap();
   } catch (const EMaskException&) {
   }
-  static const CharSet LeadBytes = CodePage932LeadBytes();
   try {
-    static_cast<void>(TMask(Mask, LeadBytes).MatchName(Name));
+    static_cast<void>(TMask(Mask, CodePage932LeadBytes).MatchName(Name));
   } catch (const EMaskException&) {
   }
   return 0;

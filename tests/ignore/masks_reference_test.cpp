@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ignore/masks.h"
+#include "tests/support/code_page_932.h"
 
 namespace {
 
@@ -257,9 +258,7 @@ class TCaseMaker {
 }  // namespace
 
 TEST(MasksReferenceTest, AgreesWithExhaustiveSearch) {
-  CharSet CodePage932;
-  CodePage932.AddRange(0x81, 0x9F);
-  CodePage932.AddRange(0xE0, 0xFC);
+  const CharSet& CodePage932 = CodePage932LeadBytes;
   const CharSet NoLeadBytes;
 
   TCaseMaker Maker;

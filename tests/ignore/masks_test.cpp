@@ -1,6 +1,7 @@
 // Wildcard masks: the matching rules, the faults and where they are reported, two-byte
 // characters and the time bound.
 #include "ignore/masks.h"
+#include "tests/support/code_page_932.h"
 
 #include <gtest/gtest.h>
 
@@ -27,14 +28,6 @@ struct TFaultRow {
 
 // A western code page: no byte opens a two-byte character.
 static const CharSet NoLeadBytes;
-
-// The lead bytes of code page 932 (Shift JIS).
-static CharSet CodePage932LeadBytes() {
-  CharSet LeadBytes;
-  LeadBytes.AddRange(0x81, 0x9F);
-  LeadBytes.AddRange(0xE0, 0xFC);
-  return LeadBytes;
-}
 
 static std::string Printable(std::string_view Text) {
   return testing::PrintToString(std::string(Text));
@@ -314,7 +307,7 @@ TEST(MasksTest, DoubleByteCharacters) {
       {"\x81", "[a-\x82]", true},
       {"\x83", "[a-\x82]", false},
   };
-  ExpectMatches(Rows, CodePage932LeadBytes());
+  ExpectMatches(Rows, CodePage932LeadBytes);
 }
 
 TEST(MasksTest, DoubleByteFaults) {
@@ -327,14 +320,14 @@ TEST(MasksTest, DoubleByteFaults) {
       {"\x83[", "no fault"},
       {"[a-\x82]", "no fault"},
   };
-  ExpectFaults(Rows, CodePage932LeadBytes());
+  ExpectFaults(Rows, CodePage932LeadBytes);
   // A starred two-byte item is completed by its second byte; a lone lead byte by itself.
   const std::string WithPair = Pairs30 + "*\x82\xA0";
   EXPECT_EQ("'" + WithPair + "' is an invalid mask at (63)",
-            FaultOf(WithPair, CodePage932LeadBytes()));
+            FaultOf(WithPair, CodePage932LeadBytes));
   const std::string WithLead = Pairs30 + "*\x82";
   EXPECT_EQ("'" + WithLead + "' is an invalid mask at (62)",
-            FaultOf(WithLead, CodePage932LeadBytes()));
+            FaultOf(WithLead, CodePage932LeadBytes));
 }
 
 TEST(MasksTest, OneMaskServesManyNames) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/code_page_932.h"
+
 TEST(ArgumentsTest, CutCommandLineTable) {
   struct TRow {
     std::string Line;
@@ -31,9 +33,7 @@ TEST(ArgumentsTest, CutCommandLineTable) {
 }
 
 TEST(ArgumentsTest, TwoByteCharactersAreNeverSplit) {
-  CharSet LeadBytes;
-  LeadBytes.AddRange(0x81, 0x9F);
-  LeadBytes.AddRange(0xE0, 0xFC);
+  const CharSet& LeadBytes = CodePage932LeadBytes;
   // The trail byte 0x20 would end the argument if it were taken alone.
   EXPECT_EQ((std::vector<std::string>{"prog", "a\x81 b", "c"}),
             CutCommandLine("prog a\x81 b c", LeadBytes));
