@@ -16,9 +16,9 @@ std::string FormatFailureReport(std::string_view ClassName, std::string_view Mod
   std::snprintf(Offset, sizeof Offset, "%08X", static_cast<unsigned>(CodeOffset));
   std::string Report = "Exception ";
   Report.append(ClassName).append(" in module ").append(ModuleName);
-  Report.append(" at ").append(Offset).append(".\r\n").append(Message);
+  Report.append(" at ").append(Offset).append(".").append(LineEnd).append(Message);
   if (!Message.empty() && Message.back() != '.') Report += '.';
-  Report += "\r\n";
+  Report += LineEnd;
   if (Report.size() > MaxReportLength) Report.resize(MaxReportLength);
   return Report;
 }
@@ -29,6 +29,6 @@ void ReportFailureAndExit(const Exception& Failure) {
   std::string Report =
       FormatFailureReport(Failure.ClassName(), ExecutableFileName(),
                           CodeOffsetInExecutable(Failure.Location()), Failure.Message());
-  RawWriteStdErr(ToConsoleCodePage(std::move(Report)) + "\r\n");
+  RawWriteStdErr(ToConsoleCodePage(std::move(Report)).append(LineEnd));
   std::exit(1);
 }

@@ -9,13 +9,13 @@
 class Exception;
 
 /// The report text: "Exception <class> in module <module> at <8 hex digits>."
-/// CR LF "<message>" plus a period unless the message is empty or ends in one,
-/// CR LF; cut to at most 1023 bytes.
+/// LineEnd "<message>" plus a period unless the message is empty or ends in one,
+/// LineEnd; cut to at most 1023 bytes.
 std::string FormatFailureReport(std::string_view ClassName, std::string_view ModuleName,
                                 uint32_t CodeOffset, std::string_view Message);
 
 /// Hands on standard output's pending bytes, writes the report (converted to
-/// the console's code page on Windows) and one more CR LF to standard error,
+/// the console's code page on Windows) and one more LineEnd to standard error,
 /// and ends the process with status 1.
 [[noreturn]] void ReportFailureAndExit(const Exception& Failure);
 

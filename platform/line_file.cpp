@@ -123,7 +123,7 @@ void LineFileWriteLine(TLineFile& File, std::string_view Text) {
   if (&File == &StdOutFile && File.Mode == lmClosed) LineFileCreate(File);
   if (File.Mode != lmWriting) return;
   // A failed write drops the rest of the line, line end included.
-  if (!BufferBytes(File, Text) || !BufferBytes(File, "\r\n")) return;
+  if (!BufferBytes(File, Text) || !BufferBytes(File, LineEnd)) return;
   if (File.FlushEachLine && File.BufferPos > 0) FlushBuffer(File);
 }
 

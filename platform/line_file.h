@@ -48,7 +48,7 @@ bool LineFileAtEnd(TLineFile& File);
 /// CR LF end a line; any other CR is dropped; 0x1A ends the line and the text
 /// and is not consumed.
 void LineFileReadLine(TLineFile& File, std::string& Line);
-/// Writes the bytes unchanged, then CR LF. Does nothing unless open for writing.
+/// Writes the bytes unchanged, then LineEnd. Does nothing unless open for writing.
 void LineFileWriteLine(TLineFile& File, std::string_view Text);
 /// Hands buffered bytes to the system when writing, closes the handle.
 void LineFileClose(TLineFile& File);

@@ -9,6 +9,11 @@
 #include <string_view>
 
 using TFileHandle = std::intptr_t;
+
+/// What ends every line Morvellan writes: LF on POSIX, the line end CVS itself
+/// writes and reads there (a CR would become part of a sticky tag); CR LF on
+/// Windows.
+extern const std::string_view LineEnd;
 constexpr TFileHandle InvalidFileHandle = -1;
 
 /// Opens an existing file for reading; other processes may read it but not

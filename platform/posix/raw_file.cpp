@@ -8,6 +8,8 @@
 #include <csignal>
 #include <cstring>
 
+const std::string_view LineEnd = "\n";
+
 static int AsFd(TFileHandle Handle) { return static_cast<int>(Handle); }
 
 TFileHandle RawOpenRead(const std::string& Path) {

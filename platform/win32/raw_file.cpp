@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+const std::string_view LineEnd = "\r\n";
+
 static HANDLE AsHandle(TFileHandle Handle) { return reinterpret_cast<HANDLE>(Handle); }
 static TFileHandle FromHandle(HANDLE Handle) {
   return Handle == INVALID_HANDLE_VALUE ? InvalidFileHandle : reinterpret_cast<TFileHandle>(Handle);

@@ -2,15 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
 #include "platform/file_system.h"
+#include "tests/support/line_end.h"
 #include "tests/support/run_fixture.h"
 #include "tests/support/tree_snapshot.h"
 
 namespace {
 
-const char LogWritten[] = "Log file written to Morvellan.log\r\n";
+const std::string LogWritten = Written("Log file written to Morvellan.log\n");
 
 class CleanupTest : public TRunTest {
  protected:
@@ -37,10 +37,12 @@ class CleanupTest : public TRunTest {
   std::string RepositoryDirectory(const std::string& RepositoryPath) {
     return PathOf("repo") + PathSeparator() + RepositoryPath + PathSeparator();
   }
-  static std::vector<std::string> SortedLines(const std::string& Text) {
+  /// The lines of Morvellan's output, each without its line end, sorted.
+  static std::vector<std::string> SortedLines(std::string_view Text) {
     std::vector<std::string> Lines;
-    std::istringstream In(Text);
-    for (std::string Line; std::getline(In, Line);) Lines.push_back(Line);
+    for (std::size_t End; (End = Text.find(LineEnd)) != std::string_view::npos;
+         Text.remove_prefix(End + LineEnd.size()))
+      Lines.emplace_back(Text.substr(0, End));
     std::sort(Lines.begin(), Lines.end());
     return Lines;
   }
@@ -61,33 +63,23 @@ TEST_F(CleanupTest, TestModeChangesNothingButTheLog) {
   TProcessResult Result = Run({PathOf("wc")});
   EXPECT_EQ(0, Result.ExitCode);
   const std::string Admin = PathOf("wc/CVS");
-  const std::string Console =
-      "Test mode.  No CVS files will be changed.\r\n"
-      "Ignored files read from: " +
-      IgnoreFile() +
-      "\r\n"
-      "Processing: " +
-      Admin + "\r\n" + LogWritten;
+  const std::string Console = Written(
+                                  "Test mode.  No CVS files will be changed.\n"
+                                  "Ignored files read from: " +
+                                  IgnoreFile() + "\nProcessing: " + Admin + "\n") +
+                              LogWritten;
   EXPECT_EQ(Console, Result.StdOut);
   EXPECT_EQ("", Result.StdErr);
   const std::string Entries = Admin + PathSeparator() + "Entries";
-  EXPECT_EQ(
-      "Test mode.  No CVS files will be changed.\r\n"
-      "Ignored files read from: " +
-          IgnoreFile() +
-          "\r\n"
-          "Processing: " +
-          Admin +
-          "\r\n"
-          "Remove from " +
-          Entries +
-          ": /foo.obj/1.1/Thu Jan  1 00:00:00 2004//\r\n"
-          "Remove from " +
-          Entries +
-          ": D/obj////\r\n"
-          "Delete from repository: " +
-          RepositoryDirectory("proj") + "foo.obj,v\r\n" + LogWritten,
-      Log());
+  EXPECT_EQ(Written("Test mode.  No CVS files will be changed.\n"
+                    "Ignored files read from: " +
+                    IgnoreFile() + "\nProcessing: " + Admin + "\nRemove from " + Entries +
+                    ": /foo.obj/1.1/Thu Jan  1 00:00:00 2004//\n"
+                    "Remove from " +
+                    Entries + ": D/obj////\nDelete from repository: " +
+                    RepositoryDirectory("proj") + "foo.obj,v\n") +
+                LogWritten,
+            Log());
   EXPECT_EQ(Before, SnapshotTree(Root()));
 }
 
@@ -107,9 +99,10 @@ TEST_F(CleanupTest, LiveModeMakesExactlyTheExpectedChanges) {
 
   TTreeSnapshot Expected = Before;
   std::string Perms = Before["wc/CVS/Entries"].substr(0, Before["wc/CVS/Entries"].find(' ', 5));
-  // Kept lines come back with CR LF, the last one too.
-  Expected["wc/CVS/Entries"] = Perms + " /keep.c/1.2/Thu Jan  1 00:00:00 2004//\r\nD/src////\r\n";
-  Expected["wc/CVS/Entries.Extra"] = Perms + " /keep.c////\r\n";
+  // Kept lines come back with the platform's line end, the last one too.
+  Expected["wc/CVS/Entries"] =
+      Perms + " " + Written("/keep.c/1.2/Thu Jan  1 00:00:00 2004//\nD/src////\n");
+  Expected["wc/CVS/Entries.Extra"] = Perms + " " + Written("/keep.c////\n");
   Expected.erase("repo/proj/foo.obj,v");
   Expected.erase("repo/proj/bar.obj,v");
   Expected.erase("repo/proj/old.obj,v.bak");
@@ -119,16 +112,16 @@ TEST_F(CleanupTest, LiveModeMakesExactlyTheExpectedChanges) {
   for (const std::string& Line : SortedLines(Log()))
     if (Line.starts_with("Delete from repository: ")) Deleted.push_back(Line);
   const std::string Dir = RepositoryDirectory("proj");
-  EXPECT_EQ((std::vector<std::string>{"Delete from repository: " + Dir + "bar.obj,v\r",
-                                      "Delete from repository: " + Dir + "foo.obj,v\r",
-                                      "Delete from repository: " + Dir + "old.obj,v.bak\r"}),
+  EXPECT_EQ((std::vector<std::string>{"Delete from repository: " + Dir + "bar.obj,v",
+                                      "Delete from repository: " + Dir + "foo.obj,v",
+                                      "Delete from repository: " + Dir + "old.obj,v.bak"}),
             Deleted);
 }
 
 TEST_F(CleanupTest, LiveModeRewritesEvenWhenNothingIsRemoved) {
   MakeAdmin("wc", "/a.c/1.1//\n/b.c/1.1//", "proj");
   Run({"-f", PathOf("wc")});
-  EXPECT_EQ("/a.c/1.1//\r\n/b.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_EQ(Written("/a.c/1.1//\n/b.c/1.1//\n"), ReadBytes(PathOf("wc/CVS/Entries")));
   EXPECT_FALSE(Exists(PathOf("wc/CVS/Entries.out")));
 }
 
@@ -140,15 +133,12 @@ TEST_F(CleanupTest, SingleFileModeRemovesOnlyTheNamedFile) {
 
   TProcessResult Result = Run({"-f", PathOf("wc/Foo.C")});
   EXPECT_EQ(0, Result.ExitCode);
-  EXPECT_EQ(
-      "Live mode selected: CVS files will be modified\r\n"
-      "Ignored files read from: " +
-          IgnoreFile() +
-          "\r\n"
-          "Processing: " +
-          PathOf("wc/CVS") + "\r\n" + LogWritten,
-      Result.StdOut);
-  EXPECT_EQ("/foo.obj/1.1//\r\n/bar.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_EQ(Written("Live mode selected: CVS files will be modified\n"
+                    "Ignored files read from: " +
+                    IgnoreFile() + "\nProcessing: " + PathOf("wc/CVS") + "\n") +
+                LogWritten,
+            Result.StdOut);
+  EXPECT_EQ(Written("/foo.obj/1.1//\n/bar.c/1.1//\n"), ReadBytes(PathOf("wc/CVS/Entries")));
   EXPECT_FALSE(Exists(PathOf("repo/proj/foo.c,v")));
   EXPECT_FALSE(Exists(PathOf("repo/proj/foo.c,v.old")));
   EXPECT_TRUE(Exists(PathOf("repo/proj/foo.obj,v")));
@@ -160,27 +150,26 @@ TEST_F(CleanupTest, MissingRootEndsTheRunAfterItsProcessingLine) {
   WriteBytes(PathOf("wc/CVS/Entries"), "/a.obj/1.1//\r\n");
   TProcessResult Result = Run({PathOf("wc")});
   EXPECT_EQ(1, Result.ExitCode);
-  const std::string Lines =
-      "Test mode.  No CVS files will be changed.\r\n"
+  const std::string Lines = Written(
+      "Test mode.  No CVS files will be changed.\n"
       "Ignored files read from: " +
-      IgnoreFile() +
-      "\r\n"
-      "Processing: " +
-      PathOf("wc/CVS") + "\r\n";
+      IgnoreFile() + "\nProcessing: " + PathOf("wc/CVS") + "\n");
   EXPECT_EQ(Lines, Result.StdOut);
   EXPECT_EQ("Exception EFOpenError in module ", Result.StdErr.substr(0, 32));
   const std::string Message = "Cannot open file \"" + PathOf("wc/CVS/Root") + "\". ";
-  EXPECT_NE(std::string::npos, Result.StdErr.find(".\r\n" + Message)) << Result.StdErr;
-  EXPECT_EQ(".\r\n\r\n", Result.StdErr.substr(Result.StdErr.size() - 5));
+  EXPECT_NE(std::string::npos, Result.StdErr.find(Written(".\n") + Message)) << Result.StdErr;
+  const std::string End = Written(".\n\n");
+  EXPECT_EQ(End, Result.StdErr.substr(Result.StdErr.size() - End.size()));
   // The log keeps every line up to the failure.
-  EXPECT_EQ(Lines + "Remove from " + PathOf("wc/CVS/Entries") + ": /a.obj/1.1//\r\n", Log());
+  EXPECT_EQ(Lines + Written("Remove from " + PathOf("wc/CVS/Entries") + ": /a.obj/1.1//\n"), Log());
 }
 
 TEST_F(CleanupTest, SingleFileModeWithoutAdministrativeDirectoryFails) {
   MakeDirectory(PathOf("wc"));
   TProcessResult Result = Run({PathOf("wc/x.c")});
   EXPECT_EQ(1, Result.ExitCode);
-  EXPECT_NE(std::string::npos, Result.StdOut.find("Processing: " + PathOf("wc/CVS") + "\r\n"));
+  EXPECT_NE(std::string::npos,
+            Result.StdOut.find(Written("Processing: " + PathOf("wc/CVS") + "\n")));
   EXPECT_NE(std::string::npos, Result.StdErr.find(PathOf("wc/CVS/Root")));
 }
 
@@ -193,8 +182,8 @@ TEST_F(CleanupTest, MalformedPatternEndsTheRunOnlyWhenANameReachesIt) {
   MakeAdmin("wc", "/a.obj/1.1//\r\n/b.c/1.1//\r\n", "proj");
   TProcessResult Failed = Run({"-f", PathOf("wc")});
   EXPECT_EQ(1, Failed.ExitCode);
-  EXPECT_EQ("'[' is an invalid mask at (2).\r\n\r\n",
-            Failed.StdErr.substr(Failed.StdErr.find("\r\n") + 2));
+  EXPECT_EQ(Written("'[' is an invalid mask at (2).\n\n"),
+            Failed.StdErr.substr(Failed.StdErr.find(LineEnd) + LineEnd.size()));
   EXPECT_EQ("Exception EMaskException in module ", Failed.StdErr.substr(0, 35));
   EXPECT_EQ("/a.obj/1.1//\r\n/b.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
 }
@@ -206,7 +195,7 @@ TEST_F(CleanupTest, RemoteRootFiltersEntriesOnly) {
   std::filesystem::remove(PathOf("wc/CVS/Repository"));  // never read for a remote root
   TProcessResult Result = Run({"-f", PathOf("wc")});
   EXPECT_EQ(0, Result.ExitCode);
-  EXPECT_EQ("/b.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_EQ(Written("/b.c/1.1//\n"), ReadBytes(PathOf("wc/CVS/Entries")));
   EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
 }
 
@@ -221,9 +210,9 @@ TEST_F(CleanupTest, ReadOnlyEntriesKeepsTheRepositoryToo) {
   EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
   const std::string Repository = PathOf("repo") + PathSeparator() + "proj";
   EXPECT_NE(std::string::npos,
-            Result.StdOut.find("Left unchanged (read-only): " + PathOf("wc/CVS/Entries") + "\r\n" +
-                               "Repository left unchanged (entries not rewritten): " + Repository +
-                               "\r\n"))
+            Result.StdOut.find(Written(
+                "Left unchanged (read-only): " + PathOf("wc/CVS/Entries") +
+                "\nRepository left unchanged (entries not rewritten): " + Repository + "\n")))
       << Result.StdOut;
   EXPECT_NE(std::string::npos,
             Log().find("Delete from repository: " + RepositoryDirectory("proj") + "a.obj,v"));
@@ -240,13 +229,13 @@ TEST_F(CleanupTest, EntriesWithAnEndOfFileMarkBeforeTheEndAreKept) {
   EXPECT_FALSE(Exists(PathOf("wc/CVS/Entries.out")));
   EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
   EXPECT_NE(std::string::npos,
-            Result.StdOut.find("Left unchanged (0x1A end-of-file mark before the end): " +
-                               PathOf("wc/CVS/Entries") + "\r\n"));
+            Result.StdOut.find(Written("Left unchanged (0x1A end-of-file mark before the end): " +
+                                       PathOf("wc/CVS/Entries") + "\n")));
 
   // A last 0x1A loses nothing: the file is rewritten without it.
   MakeAdmin("wc", "/a.obj/1.1//\r\n/b.c/1.1//\r\n\x1A", "proj");
   Run({"-f", PathOf("wc")});
-  EXPECT_EQ("/b.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_EQ(Written("/b.c/1.1//\n"), ReadBytes(PathOf("wc/CVS/Entries")));
   EXPECT_FALSE(Exists(PathOf("repo/proj/a.obj,v")));
 }
 
@@ -259,8 +248,9 @@ TEST_F(CleanupTest, UnwritableCopyLeavesEntriesAsTheyWere) {
   EXPECT_EQ(0, Result.ExitCode);
   EXPECT_EQ("/a.obj/1.1//\n/b.c/1.1//\n", ReadBytes(PathOf("wc/CVS/Entries")));
   EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
-  EXPECT_NE(std::string::npos, Result.StdOut.find("Left unchanged (cannot write its new copy): " +
-                                                  PathOf("wc/CVS/Entries") + "\r\n"));
+  EXPECT_NE(std::string::npos,
+            Result.StdOut.find(Written(
+                "Left unchanged (cannot write its new copy): " + PathOf("wc/CVS/Entries") + "\n")));
 }
 
 TEST_F(CleanupTest, WalkFindsEveryAdministrativeDirectoryOnce) {
@@ -281,11 +271,11 @@ TEST_F(CleanupTest, WalkFindsEveryAdministrativeDirectoryOnce) {
   std::vector<std::string> Processing;
   for (const std::string& Line : SortedLines(Result.StdOut))
     if (Line.starts_with("Processing: ")) Processing.push_back(Line);
-  EXPECT_EQ((std::vector<std::string>{"Processing: " + PathOf("wc/.hidden/CVS") + "\r",
-                                      "Processing: " + PathOf("wc/CVS") + "\r",
-                                      "Processing: " + PathOf("wc/plain/deep/CVS") + "\r",
-                                      "Processing: " + PathOf("wc/sub/CVS") + "\r"}),
-            Processing);
+  EXPECT_EQ(
+      (std::vector<std::string>{
+          "Processing: " + PathOf("wc/.hidden/CVS"), "Processing: " + PathOf("wc/CVS"),
+          "Processing: " + PathOf("wc/plain/deep/CVS"), "Processing: " + PathOf("wc/sub/CVS")}),
+      Processing);
   EXPECT_EQ(std::string::npos, Log().find("never.obj"));
 }
 

@@ -1,28 +1,29 @@
 // Runs of the built program: the usage text, the command line, the log.
 #include <gtest/gtest.h>
 
+#include "tests/support/line_end.h"
 #include "tests/support/run_fixture.h"
 
 namespace {
 
-const char UsageText[] =
-    "Usage: Morvellan [-f] path\r\n"
-    "  where 'path' is the directory to remove ignored files\r\n"
-    "    or the full path and filename for the file to be removed\r\n"
-    "    from the CSV repository.\r\n"
-    "  The -f option forces the changes to be made to the disk,\r\n"
-    "    otherwise no changes are made and proposed changes are\r\n"
-    "    written to the log file.\r\n"
-    "  Log file is written to Morvellan.log\r\n";
+const std::string UsageText = Written(
+    "Usage: Morvellan [-f] path\n"
+    "  where 'path' is the directory to remove ignored files\n"
+    "    or the full path and filename for the file to be removed\n"
+    "    from the CSV repository.\n"
+    "  The -f option forces the changes to be made to the disk,\n"
+    "    otherwise no changes are made and proposed changes are\n"
+    "    written to the log file.\n"
+    "  Log file is written to Morvellan.log\n");
 
-const char TestMode[] = "Test mode.  No CVS files will be changed.\r\n";
-const char LiveMode[] = "Live mode selected: CVS files will be modified\r\n";
-const char LogWritten[] = "Log file written to Morvellan.log\r\n";
+const std::string TestMode = Written("Test mode.  No CVS files will be changed.\n");
+const std::string LiveMode = Written("Live mode selected: CVS files will be modified\n");
+const std::string LogWritten = Written("Log file written to Morvellan.log\n");
 
 class RunTest : public TRunTest {
  protected:
   std::string NoIgnoreFile() const {
-    return "Cannot open .cvsignore from " + IgnoreFile() + "\r\n";
+    return "Cannot open .cvsignore from " + IgnoreFile() + Written("\n");
   }
 };
 
@@ -42,8 +43,8 @@ TEST_F(RunTest, OptionAloneFindsNoDirectory) {
   for (const char* Option : {"-f", "-F"}) {
     TProcessResult Result = Run({Option});
     EXPECT_EQ(0, Result.ExitCode);
-    EXPECT_EQ("Cannot find directory: \r\n", Result.StdOut);
-    EXPECT_EQ("Cannot find directory: \r\n", Log());
+    EXPECT_EQ(Written("Cannot find directory: \n"), Result.StdOut);
+    EXPECT_EQ(Written("Cannot find directory: \n"), Log());
   }
 }
 
@@ -51,9 +52,9 @@ TEST_F(RunTest, MissingFolderIsPrintedWithItsTrailingSeparator) {
   std::string Missing = PathOf("missing/");
   TProcessResult Result = Run({Missing + "foo.c"});
   EXPECT_EQ(0, Result.ExitCode);
-  EXPECT_EQ("Cannot find directory: " + Missing + "\r\n", Result.StdOut);
+  EXPECT_EQ("Cannot find directory: " + Missing + Written("\n"), Result.StdOut);
   EXPECT_EQ(Result.StdOut, Log());
-  EXPECT_EQ("Cannot find directory: \r\n", Run({"foo.c"}).StdOut);  // no folder is assumed
+  EXPECT_EQ(Written("Cannot find directory: \n"), Run({"foo.c"}).StdOut);  // no folder is assumed
 }
 
 TEST_F(RunTest, ModeLineThenIgnoreFileThenLogLine) {
@@ -69,7 +70,7 @@ TEST_F(RunTest, ModeLineThenIgnoreFileThenLogLine) {
                                                     {"-x", "--f", "-f", "-", PathOf("wc")}}) {
     TProcessResult Live = Run(Arguments);
     EXPECT_EQ(0, Live.ExitCode);
-    EXPECT_EQ(LiveMode + ("Ignored files read from: " + IgnoreFile() + "\r\n") + LogWritten,
+    EXPECT_EQ(LiveMode + ("Ignored files read from: " + IgnoreFile() + Written("\n")) + LogWritten,
               Live.StdOut);
     EXPECT_EQ(Live.StdOut, Log());
   }
@@ -81,7 +82,7 @@ TEST_F(RunTest, TheLastPathDecides) {
   TProcessResult Result = Run({PathOf("missing"), PathOf("wc")});
   EXPECT_EQ(TestMode + NoIgnoreFile() + LogWritten, Result.StdOut);
   Result = Run({PathOf("wc"), PathOf("missing/x.c")});
-  EXPECT_EQ("Cannot find directory: " + PathOf("missing/") + "\r\n", Result.StdOut);
+  EXPECT_EQ("Cannot find directory: " + PathOf("missing/") + Written("\n"), Result.StdOut);
 }
 
 TEST_F(RunTest, EveryRunWithArgumentsReplacesTheLog) {
@@ -90,7 +91,7 @@ TEST_F(RunTest, EveryRunWithArgumentsReplacesTheLog) {
   std::string First = Log();
   ASSERT_FALSE(First.empty());
   Run({"-f"});
-  EXPECT_EQ("Cannot find directory: \r\n", Log());
+  EXPECT_EQ(Written("Cannot find directory: \n"), Log());
 }
 
 TEST_F(RunTest, IgnoreFileThatIsADirectoryCountsAsMissing) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "tests/support/line_end.h"
 #include "tests/support/temp_dir.h"
 
 class LineFileTest : public TTempDirTest {
@@ -72,7 +73,7 @@ TEST_F(LineFileTest, MissingFileReadsAsEmptyText) {
   EXPECT_FALSE(LineFileReadCompletely(File));
 }
 
-TEST_F(LineFileTest, WrittenLinesEndInCrLf) {
+TEST_F(LineFileTest, WrittenLinesEndInThePlatformLineEnd) {
   WriteBytes("in", "a\nb");
   TLineFile Out;
   LineFileAssign(Out, "out");
@@ -82,7 +83,8 @@ TEST_F(LineFileTest, WrittenLinesEndInCrLf) {
   LineFileWriteLine(Out, "in\rside\n");  // bytes inside a line are written as they are
   LineFileClose(Out);
   EXPECT_FALSE(LineFileFailed(Out));
-  EXPECT_EQ("a\r\nb\r\n" + std::string(300, 'z') + "\r\nin\rside\n\r\n", ReadBytes("out"));
+  EXPECT_EQ(Written("a\nb\n" + std::string(300, 'z') + "\n") + "in\rside\n" + std::string(LineEnd),
+            ReadBytes("out"));
 }
 
 TEST_F(LineFileTest, CreateReplacesAnExistingFile) {
@@ -92,7 +94,7 @@ TEST_F(LineFileTest, CreateReplacesAnExistingFile) {
   LineFileCreate(Out);
   LineFileWriteLine(Out, "new");
   LineFileClose(Out);
-  EXPECT_EQ("new\r\n", ReadBytes("out"));
+  EXPECT_EQ(Written("new\n"), ReadBytes("out"));
 }
 
 TEST_F(LineFileTest, LinesToAFailedCreateVanish) {

@@ -86,7 +86,7 @@ TEST_F(CrashSafetyTest, KilledLiveRunsLeaveEveryFileWholeOrFiltered) {
   for (int Line = 0; Line < LinesPerFile; ++Line) {
     std::string Text = "/" + FileName(Line) + "/1." + std::to_string(Line) + "/Thu Jan  1 2004//";
     Original += Text + "\n";
-    if (Line % 2 != 0) Filtered += Text + "\r\n";
+    if (Line % 2 != 0) Filtered += Text + "\n";
   }
   ResetTree();
   auto Begin = std::chrono::steady_clock::now();

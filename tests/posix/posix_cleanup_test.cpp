@@ -31,9 +31,9 @@ TEST_F(PosixCleanupTest, LinkCyclesEndTheDescentOtherLinksAreWalked) {
   std::filesystem::create_directory_symlink(PathOf("elsewhere"), PathOf("wc/there"));
   TProcessResult Result = Run({PathOf("wc")});
   EXPECT_EQ(0, Result.ExitCode);
-  EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + PathOf("wc/CVS") + "\r\n"));
-  EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + PathOf("wc/sub/CVS") + "\r\n"));
-  EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + PathOf("wc/there/CVS") + "\r\n"));
+  EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + PathOf("wc/CVS") + "\n"));
+  EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + PathOf("wc/sub/CVS") + "\n"));
+  EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + PathOf("wc/there/CVS") + "\n"));
   EXPECT_EQ(3, Count(Result.StdOut, "Processing: "));
 }
 

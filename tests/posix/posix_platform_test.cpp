@@ -143,7 +143,7 @@ TEST_F(HomeFolderTest, EmptyHomeFallsBackToThePasswordDatabase) {
 TEST(PosixArgumentsTest, EmptyArgumentsAreSkipped) {
   TProcessResult Result = RunProgram("args_probe", {"", "a b", "", "-f", ""});
   EXPECT_EQ(0, Result.ExitCode);
-  EXPECT_EQ("[a b]\r\n[-f]\r\n", Result.StdOut);
+  EXPECT_EQ("[a b]\n[-f]\n", Result.StdOut);
   EXPECT_EQ("", RunProgram("args_probe", {"", ""}).StdOut);
 }
 
