@@ -12,13 +12,21 @@
 /// Throws EMaskException for a malformed pattern that the name reaches.
 bool IsRemovable(std::string_view Name);
 
-/// Logs every line of the file whose entry name (field 2) is removable. In
-/// live mode writes the other lines to the companion file Path + ".out" and
-/// then replaces the file by it in one step, but only when the whole file was
-/// read, the companion was written and closed without error and the file is not
+/// What FilterEntriesFile did to the file.
+enum TFilterOutcome {
+  foKept,      ///< not rewritten, and nothing stands in the way of its revision files going
+  foReplaced,  ///< replaced by its filtered copy
+  foRefused,   ///< a needed rewrite was refused: the file is byte for byte as it was
+};
+
+/// Logs every line of the file whose entry name (field 2) is removable. When
+/// Rewrite (live mode for this file) and the filtered copy would differ from
+/// the file, writes the copy to the companion Path + ".out" and replaces the
+/// file by it in one step, but only when the whole file was read, the
+/// companion was written and closed without error and the file is not
 /// read-only; otherwise the file stays byte for byte as it was and one line
-/// says why. A missing file is skipped silently.
-/// Gives false when a live rewrite was refused, true otherwise.
-bool FilterEntriesFile(const std::string& Path);
+/// says why. A file whose copy would be the same is left alone. A missing file
+/// is skipped silently.
+TFilterOutcome FilterEntriesFile(const std::string& Path, bool Rewrite);
 
 #endif

@@ -1,7 +1,6 @@
 // Revision files of a local repository.
 #include "app/repository.h"
 
-#include "app/command_line.h"
 #include "app/entries_filter.h"
 #include "app/output.h"
 #include "platform/dir_scan.h"
@@ -16,16 +15,26 @@ static std::string LoadTrimmedText(TStringList& Lines, const std::string& Path) 
   return TrimBlanks(JoinLinesToText(Lines));
 }
 
-void CleanRepository(const std::string& AdminDirectory, bool MayDelete) {
+// The repository root named by a Root text, or false for a root that is not local.
+static bool TakeLocalRoot(std::string& Root) {
+  if (Root.starts_with(LocalRootPrefix)) {
+    Root.erase(0, LocalRootPrefix.size());
+    return true;
+  }
+  return BareAbsoluteRootIsLocal && IsAbsolutePath(Root);
+}
+
+void CleanRepository(const std::string& AdminDirectory, bool Live, bool MayDelete) {
   TStringList Lines;
   std::string Root = LoadTrimmedText(Lines, AdminDirectory + PathDelimiter + "Root");
-  if (!Root.starts_with(LocalRootPrefix)) return;
-  Root.erase(0, LocalRootPrefix.size());
+  if (!TakeLocalRoot(Root)) return;
   std::string Repository = LoadTrimmedText(Lines, AdminDirectory + PathDelimiter + "Repository");
-  std::string Directory = Root + PathDelimiter + Repository;
-  if (LiveMode && !MayDelete)
+  // Older clients wrote the repository directory's absolute path, and CVS reads both forms.
+  std::string Directory =
+      IsAbsolutePath(Repository) ? Repository : Root + PathDelimiter + Repository;
+  if (Live && !MayDelete)
     EchoLine("Repository left unchanged (entries not rewritten): " + Directory);
-  DeleteRevisionFiles(Directory, MayDelete);
+  DeleteRevisionFiles(Directory, Live && MayDelete);
 }
 
 // Deletes one revision file, read-only or not; a failure leaves it as it was.
@@ -37,7 +46,7 @@ static void DeleteRevisionFile(const std::string& Path, uint32_t Attr) {
   EchoLine("Could not delete from repository: " + Path);
 }
 
-void DeleteRevisionFiles(std::string Directory, bool MayDelete) {
+void DeleteRevisionFiles(std::string Directory, bool Delete) {
   if (!Directory.ends_with(PathDelimiter)) Directory += PathDelimiter;
   TSearchRec Rec;
   TDirScanGuard Guard(Rec);
@@ -49,6 +58,6 @@ void DeleteRevisionFiles(std::string Directory, bool MayDelete) {
     if (!IsRemovable(std::string_view(Rec.Name).substr(0, Suffix))) continue;
     std::string Path = Directory + Rec.Name;
     LogLine("Delete from repository: " + Path);
-    if (LiveMode && MayDelete) DeleteRevisionFile(Path, Rec.Attr);
+    if (Delete) DeleteRevisionFile(Path, Rec.Attr);
   }
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/entries_filter.h"
 #include "app/output.h"
 #include "app/repository.h"
@@ -13,11 +14,28 @@
 // Hidden and directory: system directories are never walked.
 static constexpr uint32_t WalkAttrSet = AttrHidden | AttrDirectory;
 
+// CVS merges Entries.Log into Entries at its next command; an "A" line there
+// would bring back an entry whose revision file is gone.
+static bool HoldsUnfinishedWork(const std::string& AdminDirectory) {
+  const std::string EntriesLog = AdminDirectory + PathDelimiter + "Entries.Log";
+  if (!FilePresent(EntriesLog)) return false;
+  EchoLine("Directory left unchanged (CVS has not merged its Entries.Log yet): " + EntriesLog);
+  return true;
+}
+
 void ProcessAdminDirectory(const std::string& AdminDirectory) {
   EchoLine("Processing: " + AdminDirectory);
-  bool EntriesKept = FilterEntriesFile(AdminDirectory + PathDelimiter + "Entries");
-  bool ExtraKept = FilterEntriesFile(AdminDirectory + PathDelimiter + "Entries.Extra");
-  CleanRepository(AdminDirectory, EntriesKept && ExtraKept);
+  const bool Live = LiveMode && !HoldsUnfinishedWork(AdminDirectory);
+  const TFilterOutcome Entries =
+      FilterEntriesFile(AdminDirectory + PathDelimiter + "Entries", Live);
+  const TFilterOutcome Extra =
+      FilterEntriesFile(AdminDirectory + PathDelimiter + "Entries.Extra", Live);
+  bool MayDelete = Entries != foRefused && Extra != foRefused;
+  // The renames must be on disk before any deletion is: an entry whose revision
+  // file has vanished makes CVS delete the working file.
+  if (MayDelete && (Entries == foReplaced || Extra == foReplaced))
+    MayDelete = FlushDirectory(AdminDirectory);
+  CleanRepository(AdminDirectory, Live, MayDelete);
 }
 
 // Descent holds the identities of the directories being walked above this one.

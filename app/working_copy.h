@@ -6,7 +6,10 @@
 
 /// Announces the administrative directory (its path ends in "CVS"), filters
 /// its Entries and Entries.Extra, then cleans its repository, whose revision
-/// files are kept in live mode when either entries file could not be rewritten.
+/// files are kept in live mode when either entries file could not be rewritten
+/// or the directory could not be flushed after a rewrite. In live mode a
+/// directory holding Entries.Log (changes CVS has not merged yet) is handled
+/// as in test mode, with one line saying so.
 void ProcessAdminDirectory(const std::string& AdminDirectory);
 
 /// Walks the directory and everything below it, depth first in the order the

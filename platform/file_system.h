@@ -20,6 +20,15 @@ extern const char PathDelimiter;
 /// The bytes at which DirectoryPart and NamePart split: "\\:" on Windows, "/" on POSIX.
 extern const char* const PathSplitCharacters;
 
+/// Whether a Root with no access method that is an absolute path ("/srv/cvs")
+/// names a local repository: CVS on POSIX writes and reads it so; Windows
+/// takes only ":local:".
+extern const bool BareAbsoluteRootIsLocal;
+
+/// Whether the path is absolute: on POSIX it begins with '/'; on Windows it
+/// begins with '\' or '/', or is a drive letter and ':' followed by one of them.
+bool IsAbsolutePath(std::string_view Path);
+
 /// Whether a file, not a directory, is found under the path.
 bool FilePresent(const std::string& Path);
 /// Whether the path names an existing directory; a trailing separator is
@@ -38,6 +47,10 @@ bool RenameFileTo(const std::string& OldPath, const std::string& NewPath);
 /// Target keeps its permissions where the system has them. False, changing
 /// nothing, when Target is read-only or the system refuses.
 bool ReplaceFileWith(const std::string& Target, const std::string& Source);
+/// Makes the directory's own entries (renames, deletions) durable on disk;
+/// false when the system could not. Windows makes renames durable with the
+/// rename itself, so there it only gives true.
+bool FlushDirectory(const std::string& Path);
 /// The path made absolute against the current directory, "." and ".." folded.
 std::string FullPathName(const std::string& Path);
 

@@ -66,34 +66,41 @@ static bool FillBuffer(TLineFile& File) {
 }
 
 // Whether a byte is available at BufferPos, refilling the buffer if needed.
-static bool HasByte(TLineFile& File) {
-  return File.BufferPos < File.BufferEnd || FillBuffer(File);
-}
+static bool HasByte(TLineFile& File) { return File.BufferPos < File.BufferEnd || FillBuffer(File); }
 
 bool LineFileAtEnd(TLineFile& File) {
   if (File.Mode != lmReading) return true;
   return !HasByte(File) || File.Buffer[File.BufferPos] == EndOfTextMark;
 }
 
+// Notes how the line just read ended, for LineFileLastLineAsWritten.
+static void EndLine(TLineFile& File, bool DroppedCr, std::string_view Break) {
+  File.LastLineAsWritten = !DroppedCr && Break == LineEnd;
+}
+
 void LineFileReadLine(TLineFile& File, std::string& Line) {
   Line.clear();
+  File.LastLineAsWritten = false;
   if (File.Mode != lmReading) return;
+  bool DroppedCr = false;
   while (HasByte(File)) {
     const char* Start = File.Buffer.data() + File.BufferPos;
     const char* End = File.Buffer.data() + File.BufferEnd;
-    const char* Stop = std::find_if(
-        Start, End, [](char Byte) { return Byte == '\n' || Byte == '\r' || Byte == EndOfTextMark; });
+    const char* Stop = std::find_if(Start, End, [](char Byte) {
+      return Byte == '\n' || Byte == '\r' || Byte == EndOfTextMark;
+    });
     Line.append(Start, Stop);
     File.BufferPos += static_cast<std::size_t>(Stop - Start);
     if (Stop == End) continue;
     if (*Stop == EndOfTextMark) return;  // left in place: the text ends here for good
     ++File.BufferPos;
-    if (*Stop == '\n') return;
+    if (*Stop == '\n') return EndLine(File, DroppedCr, "\n");
     // A CR ends the line only together with a following LF; any other CR is dropped.
     if (HasByte(File) && File.Buffer[File.BufferPos] == '\n') {
       ++File.BufferPos;
-      return;
+      return EndLine(File, DroppedCr, "\r\n");
     }
+    DroppedCr = true;
   }
 }
 
@@ -137,6 +144,12 @@ void LineFileClose(TLineFile& File) {
 }
 
 bool LineFileFailed(const TLineFile& File) { return File.Failed; }
+
+bool LineFileLastLineAsWritten(const TLineFile& File) { return File.LastLineAsWritten; }
+
+bool LineFileStoppedAtMark(TLineFile& File) {
+  return File.Mode == lmReading && HasByte(File) && File.Buffer[File.BufferPos] == EndOfTextMark;
+}
 
 bool LineFileReadCompletely(TLineFile& File) {
   if (File.Mode != lmReading || File.Failed) return false;

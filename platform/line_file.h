@@ -27,8 +27,9 @@ struct TLineFile {
   std::size_t BufferPos = 0;
   std::size_t BufferEnd = 0;
   bool FlushEachLine = false;
-  bool Failed = false;      // an open, read, write or close went wrong
-  bool ReachedEnd = false;  // reading: the system has no more bytes to give
+  bool Failed = false;             // an open, read, write or close went wrong
+  bool ReachedEnd = false;         // reading: the system has no more bytes to give
+  bool LastLineAsWritten = false;  // reading: see LineFileLastLineAsWritten
 };
 
 /// Standard output as a TLineFile, opened by the first line written to it.
@@ -60,6 +61,12 @@ bool LineFileFailed(const TLineFile& File);
 /// without error. False when the reader stopped at a 0x1A byte that has further
 /// bytes after it (a last 0x1A is the old end-of-file mark and loses nothing).
 bool LineFileReadCompletely(TLineFile& File);
+/// After LineFileReadLine: whether that line stood in the file exactly as
+/// LineFileWriteLine would write it: no CR dropped inside it, ended by LineEnd.
+bool LineFileLastLineAsWritten(const TLineFile& File);
+/// After reading to LineFileAtEnd: whether the reader stopped at a 0x1A byte
+/// rather than at the end of the data.
+bool LineFileStoppedAtMark(TLineFile& File);
 /// Makes the bytes written so far durable on disk; writes out the buffer first.
 /// A failure counts for LineFileFailed.
 void LineFileFlushToDisk(TLineFile& File);

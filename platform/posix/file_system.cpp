@@ -2,14 +2,18 @@
 // being clear; Morvellan enforces it itself, since root is not stopped by it.
 #include "platform/file_system.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
 #include <vector>
 
 const char PathDelimiter = '/';
 const char* const PathSplitCharacters = "/";
+const bool BareAbsoluteRootIsLocal = true;
+
+bool IsAbsolutePath(std::string_view Path) { return Path.starts_with('/'); }
 
 bool FilePresent(const std::string& Path) {
   struct stat Info;
@@ -55,6 +59,13 @@ bool ReplaceFileWith(const std::string& Target, const std::string& Source) {
     return false;
   if (chmod(Source.c_str(), Info.st_mode & 07777) != 0) return false;
   return std::rename(Source.c_str(), Target.c_str()) == 0;
+}
+
+bool FlushDirectory(const std::string& Path) {
+  int Fd = open(Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (Fd < 0) return false;
+  bool Flushed = fsync(Fd) == 0;
+  return close(Fd) == 0 && Flushed;
 }
 
 static std::string CurrentDirectory() {

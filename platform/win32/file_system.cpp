@@ -7,6 +7,16 @@
 
 const char PathDelimiter = '\\';
 const char* const PathSplitCharacters = "\\:";
+const bool BareAbsoluteRootIsLocal = false;
+
+static bool IsSlash(char Ch) { return Ch == '\\' || Ch == '/'; }
+
+bool IsAbsolutePath(std::string_view Path) {
+  if (!Path.empty() && IsSlash(Path[0])) return true;
+  bool DriveLetter = Path.size() >= 3 &&
+                     ((Path[0] >= 'A' && Path[0] <= 'Z') || (Path[0] >= 'a' && Path[0] <= 'z'));
+  return DriveLetter && Path[1] == ':' && IsSlash(Path[2]);
+}
 
 bool FilePresent(const std::string& Path) {
   WIN32_FIND_DATAA Data;
@@ -50,11 +60,13 @@ bool ReplaceFileWith(const std::string& Target, const std::string& Source) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool FlushDirectory(const std::string&) { return true; }
+
 std::string FullPathName(const std::string& Path) {
   std::vector<char> Buffer(MAX_PATH);
   for (;;) {
-    DWORD Length = GetFullPathNameA(Path.c_str(), static_cast<DWORD>(Buffer.size()), Buffer.data(),
-                                    nullptr);
+    DWORD Length =
+        GetFullPathNameA(Path.c_str(), static_cast<DWORD>(Buffer.size()), Buffer.data(), nullptr);
     if (Length == 0) return Path;
     if (Length < Buffer.size()) return std::string(Buffer.data(), Length);
     Buffer.resize(Length + 1);
@@ -62,8 +74,9 @@ std::string FullPathName(const std::string& Path) {
 }
 
 bool DirectoryIdentity(const std::string& Path, TFileIdentity& Identity) {
-  HANDLE Handle = CreateFileA(Path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE Handle =
+      CreateFileA(Path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (Handle == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION Info;
   bool Found = GetFileInformationByHandle(Handle, &Info) &&
