@@ -118,11 +118,100 @@ TEST_F(CleanupTest, LiveModeMakesExactlyTheExpectedChanges) {
             Deleted);
 }
 
-TEST_F(CleanupTest, LiveModeRewritesEvenWhenNothingIsRemoved) {
-  MakeAdmin("wc", "/a.c/1.1//\n/b.c/1.1//", "proj");
-  Run({"-f", PathOf("wc")});
-  EXPECT_EQ(Written("/a.c/1.1//\n/b.c/1.1//\n"), ReadBytes(PathOf("wc/CVS/Entries")));
-  EXPECT_FALSE(Exists(PathOf("wc/CVS/Entries.out")));
+TEST_F(CleanupTest, LiveModeRewritesOnlyWhatWouldChange) {
+  struct TRow {
+    const char* Entries;
+    std::string Expected;
+  };
+  const TRow Rows[] = {
+      {"/a.c/1.1//\n/b.c/1.1//",
+       Written("/a.c/1.1//\n/b.c/1.1//\n")},  // the last line gets its end
+      {"/a.c/1.1//\r\n", Written("/a.c/1.1//\n")},
+      {"/a.c/1.1//\n/x.obj/1.1//\n/b.c/1.1//\r\n", Written("/a.c/1.1//\n/b.c/1.1//\n")},
+      {"/a.c/1.\r1//\n", Written("/a.c/1.1//\n")},  // a lone CR is dropped
+      {"/a.c/1.1//\n\x1A", Written("/a.c/1.1//\n")},
+      {"/x.obj/1.1//\n", ""},
+  };
+  WriteIgnoreFile("*.obj\n");
+  for (std::size_t Index = 0; Index < std::size(Rows); ++Index)
+    MakeAdmin("wc/" + std::to_string(Index), Rows[Index].Entries, "proj");
+  // Already as it would be written, and read-only: left alone without a word,
+  // and its revision files go all the same.
+  const std::string Same = Written("/a.c/1.1//\nD/sub////\nD\n");
+  MakeAdmin("wc/same", Same, "same");
+  MakeFiles("wc/same", "same", {"x.obj"});
+  ASSERT_EQ(0, ChangeFileAttributes(PathOf("wc/same/CVS/Entries"), AttrReadOnly));
+
+  TProcessResult Result = Run({"-f", PathOf("wc")});
+  EXPECT_EQ(0, Result.ExitCode);
+  EXPECT_EQ(std::string::npos, Result.StdOut.find("Left unchanged")) << Result.StdOut;
+  for (std::size_t Index = 0; Index < std::size(Rows); ++Index) {
+    SCOPED_TRACE(Rows[Index].Entries);
+    const std::string Entries = PathOf("wc/" + std::to_string(Index) + "/CVS/Entries");
+    EXPECT_EQ(Rows[Index].Expected, ReadBytes(Entries));
+    EXPECT_FALSE(Exists(Entries + ".out"));
+  }
+  EXPECT_EQ(Same, ReadBytes(PathOf("wc/same/CVS/Entries")));
+  EXPECT_FALSE(Exists(PathOf("wc/same/CVS/Entries.out")));
+  EXPECT_FALSE(Exists(PathOf("repo/same/x.obj,v")));
+}
+
+TEST_F(CleanupTest, UnmergedEntriesLogLeavesTheDirectoryAlone) {
+  WriteIgnoreFile("*.obj\n");
+  MakeAdmin("wc", "/a.obj/1.1//\n/b.c/1.1//\n", "proj");
+  MakeFiles("wc", "proj", {"a.obj"});
+  WriteBytes(PathOf("wc/CVS/Entries.Log"), "A /a.obj/1.1//\n");
+  MakeAdmin("wc/sub", "/c.obj/1.1//\n", "proj/sub");  // its own folder has no Entries.Log
+  MakeFiles("wc/sub", "proj/sub", {"c.obj"});
+  TTreeSnapshot Before = SnapshotTree(Root());
+
+  TProcessResult Test = Run({PathOf("wc")});
+  const std::string Line = "Directory left unchanged (CVS has not merged its Entries.Log yet): " +
+                           PathOf("wc/CVS/Entries.Log");
+  EXPECT_EQ(std::string::npos, Test.StdOut.find(Line));
+  const std::string TestLog = Log();
+
+  TProcessResult Live = Run({"-f", PathOf("wc")});
+  EXPECT_EQ(0, Live.ExitCode);
+  EXPECT_NE(std::string::npos,
+            Live.StdOut.find(Written("Processing: " + PathOf("wc/CVS") + "\n" + Line + "\n")))
+      << Live.StdOut;
+  // The same record as test mode but for the mode line and that one line.
+  std::string LiveLog = Log();
+  LiveLog.erase(LiveLog.find(Line), Line.size() + LineEnd.size());
+  EXPECT_EQ(TestLog.substr(TestLog.find(LineEnd)), LiveLog.substr(LiveLog.find(LineEnd)));
+  TTreeSnapshot Expected = Before;
+  Expected.erase("repo/proj/sub/c.obj,v");
+  Expected["wc/sub/CVS/Entries"] =
+      Before["wc/sub/CVS/Entries"].substr(0, Before["wc/sub/CVS/Entries"].find(' ', 5)) + " ";
+  EXPECT_EQ(Expected, SnapshotTree(Root()));
+}
+
+TEST_F(CleanupTest, RootAndRepositoryFormsThatCvsWrites) {
+  struct TRow {
+    const char* Name;
+    std::string Root;
+    std::string Repository;
+    bool Local;
+  };
+  const TRow Rows[] = {
+      {"absolute", ":local:" + PathOf("repo"), PathOf("repo/absolute"), true},
+      {"bare", PathOf("repo") + "\n", "bare", BareAbsoluteRootIsLocal},
+      {"bare-relative", "repo", "bare-relative", false},
+      {"pserver", ":pserver:me@host:" + PathOf("repo"), "pserver", false},
+  };
+  WriteIgnoreFile("*.obj\n");
+  for (const TRow& Row : Rows) {
+    MakeAdminWithRoot(std::string("wc/") + Row.Name, "/a.obj/1.1//\n", Row.Root, Row.Repository);
+    MakeFiles(std::string("wc/") + Row.Name, Row.Name, {"a.obj"});
+  }
+  TProcessResult Result = Run({"-f", PathOf("wc")});
+  EXPECT_EQ(0, Result.ExitCode) << Result.StdErr;
+  for (const TRow& Row : Rows) {
+    SCOPED_TRACE(Row.Name);
+    EXPECT_EQ("", ReadBytes(PathOf(std::string("wc/") + Row.Name + "/CVS/Entries")));
+    EXPECT_EQ(!Row.Local, Exists(PathOf(std::string("repo/") + Row.Name + "/a.obj,v")));
+  }
 }
 
 TEST_F(CleanupTest, SingleFileModeRemovesOnlyTheNamedFile) {
