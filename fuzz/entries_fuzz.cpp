@@ -1,0 +1,214 @@
+// libFuzzer target: any bytes as an Entries file, read line by line and filtered on a real file.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/entries_filter.h"
+#include "app/output.h"
+#include "ignore/ignore_list.h"
+#include "ignore/masks.h"
+#include "platform/file_system.h"
+#include "platform/line_file.h"
+#include "platform/text.h"
+#include "textutil/dbutil.h"
+
+namespace fs = std::filesystem;
+
+// Patterns the control byte picks from; together they remove some names and keep others.
+static const char* const PatternTable[] = {"*.o", "a*", "", "[0-9x]*"};
+// Reading it fails at once (nothing is mapped at address 0): a file that cannot be read whole.
+static const char UnreadableTarget[] = "/proc/self/mem";
+
+static std::string Scratch;  // the target's own directory, removed at exit
+static std::string EntriesPath;
+static std::string CompanionPath;
+static std::string LogPath;
+static int FuzzerDirectory = -1;  // where libFuzzer keeps its relative paths
+
+static void Check(bool Holds) {
+  if (!Holds) __builtin_trap();
+}
+
+static std::string ReadFile(const std::string& Path) {
+  std::ifstream In(Path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
+}
+
+static void WriteFile(const std::string& Path, std::string_view Bytes) {
+  std::ofstream Out(Path, std::ios::binary | std::ios::trunc);
+  Out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+  Check(Out.good());
+}
+
+static void RemoveScratch() {
+  std::error_code Ignored;
+  fs::remove_all(Scratch, Ignored);
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  const char* Base = std::getenv("TMPDIR");
+  std::string Template = std::string(Base != nullptr && *Base != '\0' ? Base : "/tmp") +
+                         "/morvellan-entries-fuzz-XXXXXX";
+  if (mkdtemp(Template.data()) == nullptr) std::abort();
+  Scratch = Template;
+  std::atexit(RemoveScratch);
+  EntriesPath = Scratch + "/Entries";
+  CompanionPath = EntriesPath + ".out";
+  LogPath = Scratch + "/" + std::string(LogFileName);
+  FuzzerDirectory = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // "Left unchanged" lines also reach the log, which is where they are checked.
+  const int Null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (FuzzerDirectory < 0 || Null < 0 || dup2(Null, STDOUT_FILENO) < 0) std::abort();
+  close(Null);
+  return 0;
+}
+
+struct TReference {
+  std::vector<std::string> Lines;
+  bool StoppedBeforeEnd = false;  // a 0x1A with bytes after it ended the text
+};
+
+// The lines as the reading rules define them: LF and CR LF end a line, any other CR is dropped,
+// 0x1A ends the text, and a line end at the very end adds no empty line.
+static TReference SplitLines(std::string_view Bytes) {
+  TReference Result;
+  std::size_t Pos = 0;
+  while (Pos < Bytes.size() && Bytes[Pos] != '\x1A') {
+    std::string Line;
+    while (Pos < Bytes.size() && Bytes[Pos] != '\x1A') {
+      const char Byte = Bytes[Pos++];
+      if (Byte == '\n') break;
+      if (Byte == '\r') {
+        if (Pos < Bytes.size() && Bytes[Pos] == '\n') {
+          ++Pos;
+          break;
+        }
+        continue;
+      }
+      Line += Byte;
+    }
+    Result.Lines.push_back(std::move(Line));
+  }
+  Result.StoppedBeforeEnd = Pos + 1 < Bytes.size();
+  return Result;
+}
+
+static bool ExpectRemovable(const std::string& Line, const std::vector<std::string>& Patterns) {
+  const std::string Name = ExtractField(Line, "/", 2);
+  bool Removable = false;
+  for (const std::string& Pattern : Patterns)
+    if (NameMatchesMask(Name, Pattern)) {
+      Removable = true;
+      break;
+    }
+  if (!TargetFileName.empty()) Removable = LowerAscii(Name) == LowerAscii(TargetFileName);
+  return Removable;
+}
+
+static void CheckLineReader(const TReference& Expected) {
+  TLineFile File;
+  LineFileAssign(File, EntriesPath);
+  LineFileOpenRead(File);
+  std::vector<std::string> Lines;
+  std::string Line;
+  while (!LineFileAtEnd(File)) {
+    LineFileReadLine(File, Line);
+    Lines.push_back(Line);
+  }
+  Check(Lines == Expected.Lines);
+  Check(!LineFileFailed(File));
+  Check(LineFileReadCompletely(File) == !Expected.StoppedBeforeEnd);
+  LineFileClose(File);
+}
+
+static bool IsLink(const std::string& Path) {
+  struct stat Info;
+  return lstat(Path.c_str(), &Info) == 0 && S_ISLNK(Info.st_mode);
+}
+
+// Every line read must be kept or logged as removed, in order; a rewritten file holds exactly the
+// kept lines; a file with 0x1A before its end, or one that cannot be read, stays as it was.
+// The input is a control byte and the file's bytes. Control bits: 0 rewrite (live mode); 1
+// read-only file; 2 a file that cannot be read; 3 single-file mode; 4 to 7 which patterns are in
+// the list.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+  if (Size == 0) return 0;
+  const std::uint8_t Control = Data[0];
+  const std::string_view Original(reinterpret_cast<const char*>(Data + 1), Size - 1);
+  const bool Live = (Control & 1) != 0;
+  const bool ReadOnly = (Control & 2) != 0;
+  const bool Unreadable = (Control & 4) != 0;
+  TargetFileName = (Control & 8) != 0 ? "A.o" : "";
+  IgnoreList.clear();
+  for (int Bit = 0; Bit < 4; ++Bit)
+    if (Control & (16 << Bit)) IgnoreList.emplace_back(PatternTable[Bit]);
+
+  fs::remove(EntriesPath);
+  fs::remove(CompanionPath);
+  if (Unreadable) {
+    fs::create_symlink(UnreadableTarget, EntriesPath);
+  } else {
+    WriteFile(EntriesPath, Original);
+    CheckLineReader(SplitLines(Original));
+    if (ReadOnly) Check(ChangeFileAttributes(EntriesPath, AttrReadOnly) == 0);
+  }
+  const TReference Reference = Unreadable ? TReference() : SplitLines(Original);
+
+  // The log is created in the current directory; the fuzzer's own paths may be relative.
+  if (chdir(Scratch.c_str()) != 0) std::abort();
+  OpenLog();
+  if (fchdir(FuzzerDirectory) != 0) std::abort();
+  const TFilterOutcome Outcome = FilterEntriesFile(EntriesPath, Live);
+  CloseLog();
+
+  std::string ExpectedLog;
+  std::string Filtered;
+  for (const std::string& Line : Reference.Lines) {
+    if (ExpectRemovable(Line, IgnoreList)) {
+      ExpectedLog += "Remove from " + EntriesPath + ": " + Line;
+      ExpectedLog += LineEnd;
+    } else {
+      Filtered += Line;
+      Filtered += LineEnd;
+    }
+  }
+  const std::string Log = ReadFile(LogPath);
+  // A file that would not change is left alone, and a read-only one then needs no word.
+  TFilterOutcome Expected = foKept;
+  if (Live && (Unreadable || Reference.StoppedBeforeEnd))
+    Expected = foRefused;
+  else if (Live && Filtered != Original)
+    Expected = ReadOnly ? foRefused : foReplaced;
+  Check(Outcome == Expected);
+  // Only a complete copy that could not take a read-only file's place may stay beside it.
+  if (Live && ReadOnly && Outcome == foRefused && !Reference.StoppedBeforeEnd && !Unreadable)
+    Check(!fs::exists(CompanionPath) || ReadFile(CompanionPath) == Filtered);
+  else
+    Check(!fs::exists(CompanionPath));
+  if (Unreadable)
+    Check(IsLink(EntriesPath) && fs::read_symlink(EntriesPath) == UnreadableTarget);
+  else
+    Check(ReadFile(EntriesPath) == (Outcome == foReplaced ? Filtered : std::string(Original)));
+  if (Outcome != foRefused) {
+    Check(Log == ExpectedLog);
+    return 0;
+  }
+  // A refusal is said in one more line, which names the file.
+  Check(Log.starts_with(ExpectedLog));
+  const std::string Said = Log.substr(ExpectedLog.size());
+  const std::string Ending = "): " + EntriesPath + std::string(LineEnd);
+  Check(Said.starts_with("Left unchanged (") && Said.ends_with(Ending));
+  Check(Said.find(LineEnd) == Said.size() - LineEnd.size());
+  return 0;
+}
