@@ -17,6 +17,7 @@ for preset in linux windows asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+tools/test-unprivileged.sh build/linux
 
 echo "== release"
 cmake --preset release -DMORVELLAN_WERROR=ON >/dev/null
