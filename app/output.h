@@ -2,6 +2,7 @@
 #ifndef MORVELLAN_APP_OUTPUT_H
 #define MORVELLAN_APP_OUTPUT_H
 
+#include <string>
 #include <string_view>
 
 /// The log's name, relative: it lies in the current directory.
@@ -16,5 +17,8 @@ void CloseLog();
 void LogLine(std::string_view Text);
 /// Writes the line to the console, then to the log.
 void EchoLine(std::string_view Text);
+/// Says that the directory (its path ends in the separator) could not be
+/// listed, with the system's reason for Code; nothing for DirScanNoMoreEntries.
+void ReportUnlistable(const std::string& Directory, int Code);
 
 #endif

@@ -50,8 +50,10 @@ void DeleteRevisionFiles(std::string Directory, bool Delete) {
   if (!Directory.ends_with(PathDelimiter)) Directory += PathDelimiter;
   TSearchRec Rec;
   TDirScanGuard Guard(Rec);
-  for (int Result = DirScanFirst(Directory + "*", 63, Rec); Result == 0;
-       Result = DirScanNext(Rec)) {
+  int Result = DirScanFirst(Directory + "*", 63, Rec);
+  // A repository directory that does not exist holds nothing to delete.
+  if (Result != 0 && !IsDirectory(Directory)) return;
+  for (; Result == 0; Result = DirScanNext(Rec)) {
     if (Rec.Attr & AttrDirectory) continue;
     std::size_t Suffix = Rec.Name.find(",v");
     if (Suffix == std::string::npos) continue;
@@ -60,4 +62,5 @@ void DeleteRevisionFiles(std::string Directory, bool Delete) {
     LogLine("Delete from repository: " + Path);
     if (Delete) DeleteRevisionFile(Path, Rec.Attr);
   }
+  ReportUnlistable(Directory, Result);
 }

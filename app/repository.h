@@ -18,8 +18,9 @@ void CleanRepository(const std::string& AdminDirectory, bool Live, bool MayDelet
 /// Logs every revision file (a non-directory whose name holds ",v") of the
 /// directory whose entry name (before the first ",v") is removable, and when
 /// Delete, clears its read-only bit and deletes it. A file still there
-/// afterwards gets one more line. A directory that cannot be listed is skipped
-/// silently.
+/// afterwards gets one more line. A directory that does not exist is skipped
+/// silently; one that exists but cannot be listed gets one line with the
+/// system's reason.
 void DeleteRevisionFiles(std::string Directory, bool Delete);
 
 #endif

@@ -46,7 +46,8 @@ static void WalkDirectory(std::string Directory, std::vector<TFileIdentity>& Des
   if (Identified && std::find(Descent.begin(), Descent.end(), Identity) != Descent.end()) return;
   TSearchRec Rec;
   TDirScanGuard Guard(Rec);
-  if (DirScanFirst(Directory + "*", WalkAttrSet, Rec) != 0) return;
+  int Result = DirScanFirst(Directory + "*", WalkAttrSet, Rec);
+  if (Result != 0) return ReportUnlistable(Directory, Result);
   if (Identified) Descent.push_back(Identity);
   do {
     if (!(Rec.Attr & AttrDirectory) || Rec.Name == "." || Rec.Name == "..") continue;
@@ -55,7 +56,8 @@ static void WalkDirectory(std::string Directory, std::vector<TFileIdentity>& Des
     } else {
       WalkDirectory(Directory + Rec.Name, Descent);
     }
-  } while (DirScanNext(Rec) == 0);
+  } while ((Result = DirScanNext(Rec)) == 0);
+  ReportUnlistable(Directory, Result);
   if (Identified) Descent.pop_back();
 }
 

@@ -16,7 +16,8 @@ void ProcessAdminDirectory(const std::string& AdminDirectory);
 /// system lists entries, and processes every directory named exactly "CVS"
 /// without entering it. System directories are passed over, hidden ones
 /// walked; a directory already being walked higher up (a link cycle) is not
-/// entered again. Directories that cannot be listed are skipped silently.
+/// entered again. A directory that cannot be listed gets one line with the
+/// system's reason, and the walk goes on.
 void WalkWorkingCopy(const std::string& Directory);
 
 #endif

@@ -15,6 +15,10 @@ struct TSearchRec {
   TDirScanState* State = nullptr;
 };
 
+/// The code DirScanFirst and DirScanNext give when the listing has no further
+/// entry that qualifies; any other nonzero code is a failure to list.
+extern const int DirScanNoMoreEntries;
+
 /// Starts an enumeration of Pattern, a directory path ending in the separator
 /// followed by "*". Entries carrying one of the bits hidden, system, volume
 /// label and directory that AttrSet lacks are passed over. 0 with Rec filled

@@ -10,6 +10,10 @@
 
 #include "platform/file_system.h"
 
+// Distinct from every code opendir and readdir give, so the end of a listing is
+// never taken for a failure to list.
+const int DirScanNoMoreEntries = ENODATA;
+
 struct TDirScanState {
   DIR* Dir = nullptr;
 };
@@ -32,7 +36,7 @@ static int ReadQualifying(TSearchRec& Rec) {
   for (;;) {
     errno = 0;
     dirent* Entry = readdir(Rec.State->Dir);
-    if (Entry == nullptr) return errno != 0 ? errno : ENOENT;
+    if (Entry == nullptr) return errno != 0 ? errno : DirScanNoMoreEntries;
     uint32_t Attr = AttributesOf(Rec.State->Dir, Entry->d_name);
     if (Attr & Rec.ExcludeAttr) continue;
     Rec.Name = Entry->d_name;

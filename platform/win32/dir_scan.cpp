@@ -5,6 +5,8 @@
 
 #include "platform/file_system.h"
 
+const int DirScanNoMoreEntries = ERROR_NO_MORE_FILES;
+
 struct TDirScanState {
   HANDLE Find = INVALID_HANDLE_VALUE;
 };

@@ -1,9 +1,16 @@
-// Cleanup runs that only POSIX sets up here: links that lead back up the walk.
+// Cleanup runs that only POSIX sets up here: links that lead back up the walk,
+// trees deeper than the system's path limit.
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <string_view>
 
+#include "platform/raw_file.h"
 #include "tests/support/run_fixture.h"
 
 namespace {
@@ -35,6 +42,55 @@ TEST_F(PosixCleanupTest, LinkCyclesEndTheDescentOtherLinksAreWalked) {
   EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + PathOf("wc/sub/CVS") + "\n"));
   EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + PathOf("wc/there/CVS") + "\n"));
   EXPECT_EQ(3, Count(Result.StdOut, "Processing: "));
+}
+
+// Creates Name in the directory Fd and opens it.
+int MakeDirectoryAt(int Fd, const char* Name) {
+  EXPECT_EQ(0, mkdirat(Fd, Name, 0755)) << Name;
+  return openat(Fd, Name, O_RDONLY | O_DIRECTORY);
+}
+
+void WriteFileAt(int Fd, const char* Name, std::string_view Bytes) {
+  int File = openat(Fd, Name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(File, 0) << Name;
+  ASSERT_EQ(static_cast<ssize_t>(Bytes.size()), write(File, Bytes.data(), Bytes.size()));
+  close(File);
+}
+
+TEST_F(PosixCleanupTest, PartBeyondThePathLimitIsNamedAndTheRestIsWalked) {
+  MakeAdmin("wc");
+  const std::string Level(60, 'x');
+  constexpr int Levels = 80;  // about 4,900 bytes of path, beyond Linux's 4,096
+  const int Top = open(PathOf("wc").c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(Top, 0);
+  std::vector<int> Chain{Top};
+  for (int Depth = 1; Depth <= Levels; ++Depth) {
+    Chain.push_back(MakeDirectoryAt(Chain.back(), Level.c_str()));
+    if (Depth != 5 && Depth != Levels) continue;
+    int Admin = MakeDirectoryAt(Chain.back(), "CVS");
+    WriteFileAt(Admin, "Entries", "");
+    WriteFileAt(Admin, "Root", ":pserver:host:/cvs\n");
+    close(Admin);
+  }
+  WriteBytes(PathOf("wc/after/CVS/Entries"), "");
+  WriteBytes(PathOf("wc/after/CVS/Root"), ":pserver:host:/cvs\n");
+
+  TProcessResult Result = Run({PathOf("wc")});
+  EXPECT_EQ(0, Result.ExitCode) << Result.StdErr;
+  std::string Fifth = PathOf("wc");
+  for (int Depth = 1; Depth <= 5; ++Depth) Fifth += "/" + Level;
+  EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + Fifth + "/CVS\n"));
+  EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + PathOf("wc/after/CVS") + "\n"));
+  EXPECT_EQ(3, Count(Result.StdOut, "Processing: "));
+  const std::string Unlistable = "Cannot list directory (" + SystemErrorText(ENAMETOOLONG) + "): ";
+  ASSERT_EQ(1, Count(Result.StdOut, Unlistable)) << Result.StdOut;
+  std::size_t Named = Result.StdOut.find(Unlistable) + Unlistable.size();
+  EXPECT_EQ(PathOf("wc/"), Result.StdOut.substr(Named, PathOf("wc/").size()));
+
+  // Flattened, so that the fixture can remove the tree by ordinary paths.
+  for (std::size_t Depth = 1; Depth + 1 < Chain.size(); ++Depth)
+    ASSERT_EQ(0, renameat(Chain[Depth], Level.c_str(), Top, std::to_string(Depth).c_str()));
+  for (int Fd : Chain) close(Fd);
 }
 
 }  // namespace

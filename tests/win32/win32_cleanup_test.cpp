@@ -1,8 +1,11 @@
 // Cleanup runs that only Windows can set up: system and hidden directories,
-// and a revision file that another process holds open.
+// a revision file that another process holds open, a tree beyond MAX_PATH.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "tests/support/run_fixture.h"
@@ -48,6 +51,35 @@ TEST_F(Win32CleanupTest, RevisionFileHeldOpenIsReportedAsNotDeleted) {
   EXPECT_NE(std::string::npos, Log().find("Delete from repository: " + Path + "\r\n"));
   EXPECT_NE(std::string::npos,
             Result.StdOut.find("Could not delete from repository: " + Path + "\r\n"));
+}
+
+// The "\\?\" form of an ASCII path, which the wide functions take beyond MAX_PATH.
+std::wstring LongPath(const std::string& Path) {
+  return L"\\\\?\\" + std::wstring(Path.begin(), Path.end());
+}
+
+TEST_F(Win32CleanupTest, PartBeyondMaxPathIsNamedAndTheRestIsWalked) {
+  MakeAdmin("wc", "", "proj");
+  MakeAdmin("wc/near", "", "proj/near");
+  std::vector<std::string> Chain{PathOf("wc/near")};
+  for (int Depth = 1; Depth <= 6; ++Depth) {
+    Chain.push_back(Chain.back() + "\\" + std::string(60, 'x'));
+    ASSERT_TRUE(CreateDirectoryW(LongPath(Chain.back()).c_str(), nullptr)) << Depth;
+  }
+  TProcessResult Result = Run({PathOf("wc")});
+  EXPECT_EQ(0, Result.ExitCode) << Result.StdErr;
+  EXPECT_NE(std::string::npos, Result.StdOut.find("Processing: " + PathOf("wc/near/CVS") + "\r\n"));
+  const std::string Unlistable = "Cannot list directory (";
+  std::size_t Named = Result.StdOut.find(Unlistable);
+  ASSERT_NE(std::string::npos, Named) << Result.StdOut;
+  EXPECT_EQ(std::string::npos, Result.StdOut.find(Unlistable, Named + 1));
+  const std::string Line = Result.StdOut.substr(Named, Result.StdOut.find("\r\n", Named) - Named);
+  EXPECT_NE(std::string::npos, Line.find("): " + Chain[1])) << Line;
+  EXPECT_GT(Line.size(), std::size_t{MAX_PATH}) << Line;
+  while (Chain.size() > 1) {
+    EXPECT_TRUE(RemoveDirectoryW(LongPath(Chain.back()).c_str()));
+    Chain.pop_back();
+  }
 }
 
 }  // namespace
