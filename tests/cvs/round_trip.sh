@@ -56,6 +56,18 @@ snapshot() { (cd "$1" && find . -print0 | sort -z | xargs -0 stat -c '%n %a %s %
   find . -type f -print0 | sort -z | xargs -0 md5sum); }
 working_files() { (cd "$1" && find . -path '*/CVS' -prune -o -type f -print | sort); }
 
+# Whether, in the system calls of a live run, the rename over CVS/Entries and
+# an fsync of the CVS folder itself both came before main.obj,v was deleted: a
+# power loss must never keep the deletion and lose the rename.
+durable_order() {
+  awk -v admin="\"$1/CVS\"" -v entries="\"$1/CVS/Entries\")" -v revision="\"$2/proj/main.obj,v\"" '
+    /^rename/ && index($0, entries) { renamed = 1 }
+    /^openat/ && index($0, admin ", ") && /O_DIRECTORY/ { admin_fd = $NF }
+    /^fsync/ { fd = $0; sub(/^fsync\(/, "", fd); sub(/\).*/, "", fd); if (renamed && fd == admin_fd) flushed = 1 }
+    /^unlink/ && index($0, revision) { deleted = 1; if (!flushed) early = 1 }
+    END { exit !(deleted && !early) }' "$3"
+}
+
 # What each row does to its checkout before Morvellan runs.
 prepare_none() { :; }
 prepare_unfinished() {
@@ -108,8 +120,12 @@ check_row() {
   grep -q "Delete from repository: $repo/proj/sub/helper.obj,v" "$dir/run/Morvellan.log" ||
     fail "test mode did not log the deletion of helper.obj,v"
 
-  (cd "$dir/run" && HOME="$user_home" "$morvellan" -f "$wc" >"$dir/live.out") ||
-    fail "live mode failed"
+  (cd "$dir/run" && HOME="$user_home" strace -qq -o "$dir/live.trace" \
+    -e trace=openat,rename,renameat,renameat2,fsync,unlink,unlinkat "$morvellan" -f "$wc" \
+    >"$dir/live.out") || fail "live mode failed"
+  if [ "$row" = trunk ]; then
+    durable_order "$wc" "$repo" "$dir/live.trace" || fail "main.obj,v went before CVS/ was flushed"
+  fi
   local name
   for name in "${removed[@]}"; do
     [ ! -e "$repo/proj/$name,v" ] || fail "$name,v is still in the repository"
