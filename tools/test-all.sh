@@ -23,6 +23,9 @@ echo "== release"
 cmake --preset release -DMORVELLAN_WERROR=ON >/dev/null
 cmake --build --preset release
 
+echo "== package"
+tools/package.sh
+
 FUZZ_SECONDS="$fuzz_seconds" tools/fuzz.sh
 
 echo "All tests passed."

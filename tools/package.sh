@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Builds the two packages, the .deb and the Windows zip, and checks them as a
+# user would meet them: the man page with mandoc and man, the .deb with lintian,
+# then installed with dpkg, run, its man page found, and removed again. The zip
+# must hold the program and its documents with CR LF, and the program must run
+# under Wine. Needs root (or sudo) for dpkg. Warnings are errors.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install-deps.sh
+
+export WINEDEBUG=-all
+export WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}"
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+
+fail() {
+  echo "package.sh: $*" >&2
+  exit 1
+}
+
+# Prints nothing and succeeds when the command printed nothing and succeeded.
+quiet() {
+  local output
+  output=$("$@" 2>&1) || fail "$* failed: $output"
+  [ -z "$output" ] || fail "$*: $output"
+}
+
+for preset in deb windows-zip; do
+  cmake --preset "$preset" -DMORVELLAN_WERROR=ON >/dev/null
+  cmake --build --preset "$preset"
+  cpack --preset "$preset" >/dev/null
+done
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/deb/CMakeCache.txt)
+deb="build/deb/morvellan_${version}_$(dpkg --print-architecture).deb"
+zip="build/windows-zip/Morvellan-$version-win64.zip"
+
+echo "-- man page"
+for page in doc/Morvellan.1 build/deb/documents/Morvellan.1; do
+  quiet mandoc -Tlint -Wstyle "$page"
+  MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null | { ! grep .; } ||
+    fail "man reports problems in $page"
+done
+grep -q "^\.TH MORVELLAN 1 [0-9-]* \"Morvellan $version\" " build/deb/documents/Morvellan.1 ||
+  fail "the built man page does not carry version $version"
+
+echo "-- lintian $deb"
+# Informational and pedantic tags are shown; errors and warnings fail.
+if report=$(lintian --fail-on error,warning --display-info --pedantic "$deb" 2>&1); then status=0; else status=$?; fi
+grep -v 'running with root privileges is not recommended' <<<"$report" || true
+[ "$status" -eq 0 ] || fail "lintian reports errors or warnings"
+
+echo "-- dpkg -i $deb"
+if dpkg-query -W -f='${Status}' morvellan 2>/dev/null | grep -q 'install ok installed'; then
+  fail "morvellan is already installed here; remove it first (dpkg -r morvellan)"
+fi
+# A minimal image may exclude /usr/share/man and /usr/share/doc in
+# /etc/dpkg/dpkg.cfg.d; these options re-include ours for this one install only.
+"${sudo[@]}" dpkg --path-include='/usr/share/man/man1/Morvellan.1.gz' \
+  --path-include='/usr/share/doc/morvellan/*' -i "$deb" >/dev/null
+trap '"${sudo[@]}" dpkg -r morvellan >/dev/null' EXIT
+
+usage=$(/usr/bin/Morvellan) || fail "/usr/bin/Morvellan without arguments exited with $?"
+[ "$(head -n 1 <<<"$usage")" = "Usage: Morvellan [-f] path" ] ||
+  fail "unexpected usage text: $usage"
+page=$(man -w Morvellan) || fail "man -w Morvellan finds no page"
+[ "$page" = /usr/share/man/man1/Morvellan.1.gz ] || fail "man -w Morvellan gives $page"
+MANWIDTH=80 man Morvellan 2>/dev/null | grep -q "Morvellan $version" ||
+  fail "man Morvellan does not show version $version"
+echo "$usage" | head -n 1
+echo "$page"
+
+trap - EXIT
+"${sudo[@]}" dpkg -r morvellan >/dev/null
+[ ! -e /usr/bin/Morvellan ] || fail "dpkg -r morvellan left /usr/bin/Morvellan"
+
+echo "-- $zip"
+unpacked=build/windows-zip/unpacked
+rm -rf "$unpacked"
+mkdir -p "$unpacked"
+(cd "$unpacked" && cmake -E tar xf "../$(basename "$zip")")
+top="$unpacked/Morvellan-$version-win64"
+[ "$(ls "$top" | sort | tr '\n' ' ')" = "LICENSE.txt Morvellan.exe README.txt " ] ||
+  fail "the zip holds: $(ls "$top")"
+for text in README.txt LICENSE.txt; do
+  [ "$(grep -c $'\r$' "$top/$text")" = "$(wc -l <"$top/$text")" ] ||
+    fail "$text in the zip has lines without CR LF"
+done
+usage=$(cd "$top" && wine Morvellan.exe) || fail "Morvellan.exe without arguments exited with $?"
+[ "$(head -n 1 <<<"$usage")" = $'Usage: Morvellan [-f] path\r' ] ||
+  fail "unexpected usage text from Morvellan.exe: $usage"
+
+echo "Packages built and checked: $deb $zip"
