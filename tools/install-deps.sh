@@ -10,7 +10,7 @@ if [ "${1:-all}" != build ]; then
     googletest libgtest-dev                         # the test suites
     g++-mingw-w64-x86-64-posix wine wine64          # the Windows build, tested under Wine
     clang libclang-rt-14-dev                        # the fuzz target
-    cvs                                             # the round trip with real CVS
+    cvs strace                                      # the round trip with real CVS
     dpkg-dev lintian mandoc man-db                  # the packages and their checks
   )
 fi
