@@ -14,10 +14,6 @@ struct TResumePoint {
 
 }  // namespace
 
-static unsigned char FoldByte(unsigned char Byte) {
-  return Byte >= 'a' && Byte <= 'z' ? static_cast<unsigned char>(Byte - ('a' - 'A')) : Byte;
-}
-
 static unsigned char ByteAt(std::string_view Text, std::size_t Index) {
   return static_cast<unsigned char>(Text[Index]);
 }
@@ -47,10 +43,10 @@ static std::size_t ReadSet(std::string_view Mask, std::size_t Open, const CharSe
       if (!HasPrevious) throw EMaskException(InvalidMaskMessage(Mask, Index + 1));
       // The bound may be any byte, ']' included; Previous stays the start of later ranges too.
       if (Index + 1 < Mask.size())
-        Item.Members.AddRange(Previous, FoldByte(ByteAt(Mask, Index + 1)));
+        Item.Members.AddRange(Previous, TMask::FoldByte(ByteAt(Mask, Index + 1)));
       Index += 2;
     } else {
-      Previous = FoldByte(Byte);
+      Previous = TMask::FoldByte(Byte);
       HasPrevious = true;
       Item.Members.Add(Previous);
       ++Index;
@@ -102,7 +98,7 @@ static std::size_t ScanMask(std::string_view Mask, const CharSet& LeadBytes, TMa
       Emit(Item, Index);
     } else {
       // A lead byte that ends the mask has no second byte: it becomes an ordinary literal.
-      Item.Ch = FoldByte(Byte);
+      Item.Ch = TMask::FoldByte(Byte);
       Emit(Item, Index);
     }
     ++Index;
@@ -117,6 +113,19 @@ TMask::TMask(std::string_view Mask, const CharSet& LeadBytes) {
   ItemCount = ScanMask(Mask, LeadBytes, nullptr);
   Items = std::make_unique<TMaskItem[]>(ItemCount);
   ScanMask(Mask, LeadBytes, Items.get());
+  ReadShape();
+}
+
+// Only mkLiteral items qualify: two-byte items, sets and '?' need the item search.
+void TMask::ReadShape() {
+  const std::size_t Last = ItemCount - 1;
+  for (std::size_t Index = 0; Index < Last; ++Index)
+    if (Items[Index].Kind != mkLiteral || (Items[Index].AfterStar && Index > 0)) return;
+  const bool StarFirst = Last > 0 && Items[0].AfterStar;
+  const bool StarLast = Items[Last].AfterStar;
+  if (StarFirst && StarLast) return;
+  Shape = StarFirst ? msSuffix : StarLast ? msPrefix : msLiteral;
+  for (std::size_t Index = 0; Index < Last; ++Index) Literal += static_cast<char>(Items[Index].Ch);
 }
 
 // Whether Item, other than the end item, fits the name at Position; the end of the name is no
@@ -128,11 +137,11 @@ static bool Fits(const TMaskItem& Item, std::string_view Name, std::size_t Posit
   const unsigned char Byte = ByteAt(Name, Position);
   switch (Item.Kind) {
     case mkLiteral:
-      return FoldByte(Byte) == Item.Ch;
+      return TMask::FoldByte(Byte) == Item.Ch;
     case mkAnyChar:
       return true;
     case mkSet:
-      return Item.Members.Contains(FoldByte(Byte)) != Item.Invert;
+      return Item.Members.Contains(TMask::FoldByte(Byte)) != Item.Invert;
     case mkDoubleByte:
       return Position + 1 < Name.size() && Byte == Item.FirstByte &&
              ByteAt(Name, Position + 1) == Item.SecondByte;
@@ -147,8 +156,9 @@ static std::size_t FindFit(const TMaskItem& Item, std::string_view Name, std::si
   return Position;
 }
 
-bool TMask::MatchName(std::string_view Name) const {
-  Name = UpToNul(Name);
+bool TMask::MatchName(std::string_view Name) const { return MatchCutName(UpToNul(Name)); }
+
+bool TMask::MatchItems(std::string_view Name) const {
   TResumePoint ResumeStack[MaxStarItems];
   int Depth = 0;
   std::size_t Position = 0;

@@ -55,10 +55,69 @@ class TMask {
   /// Raises nothing and never reads past the end of the name; the time is
   /// bounded by the name's length times the mask's item count.
   bool MatchName(std::string_view Name) const;
+  /// The folded byte that the last byte of every matching name folds to, or -1
+  /// when the mask demands none; a caller with many masks can pass over those
+  /// that cannot match a name.
+  int RequiredLastByte() const {
+    return Shape != msPrefix && Shape != msItems && !Literal.empty()
+               ? static_cast<unsigned char>(Literal.back())
+               : -1;
+  }
+  /// Likewise for the first byte of every matching name.
+  int RequiredFirstByte() const {
+    return Shape != msSuffix && Shape != msItems && !Literal.empty()
+               ? static_cast<unsigned char>(Literal.front())
+               : -1;
+  }
+
+  /// A byte as masks compare it: a to z become A to Z, every other byte stays.
+  static unsigned char FoldByte(unsigned char Byte) {
+    return Byte >= 'a' && Byte <= 'z' ? static_cast<unsigned char>(Byte - ('a' - 'A')) : Byte;
+  }
+
+  /// MatchName for a Name that holds no NUL, so that a caller testing one name
+  /// against many masks cuts it only once.
+  bool MatchCutName(std::string_view Name) const {
+    switch (Shape) {
+      case msLiteral:
+        return Name.size() == Literal.size() && EqualsFolded(Name.data(), Literal);
+      case msPrefix:
+        return Name.size() >= Literal.size() && EqualsFolded(Name.data(), Literal);
+      case msSuffix:
+        // The last byte first: most names that miss differ there.
+        return Name.size() >= Literal.size() &&
+               FoldByte(Name.back()) == static_cast<unsigned char>(Literal.back()) &&
+               EqualsFolded(Name.data() + (Name.size() - Literal.size()), Literal);
+      case msItems:
+        break;
+    }
+    return MatchItems(Name);
+  }
 
  private:
+  /// Shapes answered by one comparison instead of the item search. They are
+  /// read off the compiled items, so they give exactly the items' answer.
+  enum TMaskShape : std::uint8_t {
+    msItems,    ///< anything else: the item search
+    msLiteral,  ///< literal items only: the name equals Literal
+    msPrefix,   ///< literal items (or none), then a starred end item: the name begins with Literal
+    msSuffix,   ///< a starred first literal, literal items after it: the name ends in Literal
+  };
+
+  /// Whether the bytes at Name fold to Folded, which holds folded bytes.
+  static bool EqualsFolded(const char* Name, std::string_view Folded) {
+    for (std::size_t Index = 0; Index < Folded.size(); ++Index)
+      if (FoldByte(Name[Index]) != static_cast<unsigned char>(Folded[Index])) return false;
+    return true;
+  }
+
+  void ReadShape();
+  bool MatchItems(std::string_view Name) const;
+
   std::unique_ptr<TMaskItem[]> Items;  ///< exactly ItemCount long; the last is the end item
   std::size_t ItemCount = 0;
+  TMaskShape Shape = msItems;
+  std::string Literal;  ///< msLiteral, msPrefix, msSuffix: the literal items' folded bytes
 };
 
 /// Compiles Mask with the system's lead bytes, tests Name once and releases the

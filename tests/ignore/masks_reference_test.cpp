@@ -158,6 +158,25 @@ static bool RefMatch(const TRefMask& Mask, std::string_view Name) {
   return RefMatchFrom(Mask.Items, 0, Name.substr(0, Name.find('\0')), 0);
 }
 
+namespace {
+
+enum class TRefShape { Literal, Prefix, Suffix, Other };
+
+}  // namespace
+
+// Literal items only, with at most a star before the first or one before the end, not both.
+static TRefShape ShapeOf(const TRefMask& Mask) {
+  if (!Mask.Fault.empty()) return TRefShape::Other;
+  const std::size_t Last = Mask.Items.size() - 1;
+  for (std::size_t Index = 0; Index < Last; ++Index)
+    if (Mask.Items[Index].Kind != TRefKind::Literal || (Index > 0 && Mask.Items[Index].Starred))
+      return TRefShape::Other;
+  const bool StarFirst = Last > 0 && Mask.Items[0].Starred;
+  const bool StarLast = Mask.Items[Last].Starred;
+  if (StarFirst && StarLast) return TRefShape::Other;
+  return StarFirst ? TRefShape::Suffix : StarLast ? TRefShape::Prefix : TRefShape::Literal;
+}
+
 static std::string Printable(std::string_view Text) {
   return testing::PrintToString(std::string(Text));
 }
@@ -167,6 +186,7 @@ namespace {
 class TCaseMaker {
  public:
   std::string Mask() {
+    if (Chance(35)) return ShapeMask();
     std::string Result;
     if (Chance(8)) {
       // Near the limit of starred items, with a short tail that may hold a faulty set.
@@ -209,6 +229,7 @@ class TCaseMaker {
       }
     }
     if (!Result.empty() && Chance(20)) Result[Between(0, int(Result.size()) - 1)] = NameByte();
+    if (!Result.empty() && Chance(10)) Result.erase(Chance(50) ? 0 : Result.size() - 1, 1);
     if (Result.size() > 14) Result.resize(14);
     return Result;
   }
@@ -216,6 +237,30 @@ class TCaseMaker {
   bool Chance(int Percent) { return Between(0, 99) < Percent; }
 
  private:
+  // A literal alone, after a star or before one: the shapes that the matcher answers without its
+  // item search; and their near relatives, which must not be taken for them.
+  std::string ShapeMask() {
+    std::string Literal;
+    for (int Count = Between(0, 6); Count > 0; --Count) Literal += Pick(LiteralPieces);
+    switch (Between(0, 7)) {
+      case 0:
+        return Literal;
+      case 1:
+      case 2:
+        return "*" + Literal;
+      case 3:
+        return Literal + "*";
+      case 4:
+        return Pick(StarPieces) + Literal;
+      case 5:
+        return Literal + Pick(StarPieces);
+      case 6:
+        return "*" + Literal + "*";
+      default:
+        return Literal + "?" + Literal;
+    }
+  }
+
   int Between(int Low, int High) {
     return std::uniform_int_distribution<int>(Low, High)(Generator);
   }
@@ -248,6 +293,21 @@ class TCaseMaker {
       "[!a]", "-]",   std::string(1, '\0'),
   };
   const std::vector<std::string> StarPieces = {"*", "**", "*?", "?*"};
+  const std::vector<std::string> LiteralPieces = {
+      "a",        "b",
+      "z",        "Z",
+      "o",        "O",
+      ".",        "_",
+      "$",        "#",
+      "~",        ",",
+      "-",        " ",
+      "!",        "]",
+      "c",        "\x82",
+      "\xA0",     "\x81",
+      "\xE0",     "\xFC",
+      "\x82\xA0", "\xE9",
+      "\xC9",     std::string(1, '\0'),
+  };
   const std::vector<std::string> ItemPieces = {"a", "b", "A", ".", "[ab]", "[!b]", "\x82\xA0"};
   const std::vector<std::string> NamePieces = {
       "a", "b",    "z",    "A",    "B",    "Z",    "_",    "0", ".", "]", "!", "-",
@@ -263,6 +323,7 @@ TEST(MasksReferenceTest, AgreesWithExhaustiveSearch) {
 
   TCaseMaker Maker;
   int Matches = 0, Misses = 0, SetFaults = 0, LimitFaults = 0, Disagreements = 0;
+  int LiteralShapes = 0, PrefixShapes = 0, SuffixShapes = 0, Keyed = 0;
   const int Cases = 200000;
   for (int Case = 0; Case < Cases && Disagreements < 20; ++Case) {
     const CharSet& LeadBytes = Maker.Chance(50) ? CodePage932 : NoLeadBytes;
@@ -278,11 +339,36 @@ TEST(MasksReferenceTest, AgreesWithExhaustiveSearch) {
     } catch (const EMaskException& Fault) {
       Actual = Fault.Message();
     }
+    if (Expected == "match") {
+      // The bytes a mask says every matching name begins and ends with must hold for this one.
+      const TMask Compiled(Mask, LeadBytes);
+      const std::string_view Cut = std::string_view(Name).substr(0, Name.find('\0'));
+      if (Compiled.RequiredFirstByte() >= 0 || Compiled.RequiredLastByte() >= 0) ++Keyed;
+      if (Compiled.RequiredFirstByte() >= 0 &&
+          (Cut.empty() || TMask::FoldByte(Cut.front()) != Compiled.RequiredFirstByte()))
+        Actual = "a first byte the mask does not require";
+      if (Compiled.RequiredLastByte() >= 0 &&
+          (Cut.empty() || TMask::FoldByte(Cut.back()) != Compiled.RequiredLastByte()))
+        Actual = "a last byte the mask does not require";
+    }
     if (Actual != Expected) {
       ++Disagreements;
       ADD_FAILURE() << "mask " << Printable(Mask) << ", name " << Printable(Name) << ", "
                     << (&LeadBytes == &CodePage932 ? "code page 932" : "no lead bytes")
                     << ": expected " << Printable(Expected) << ", got " << Printable(Actual);
+    }
+    switch (ShapeOf(Reference)) {
+      case TRefShape::Literal:
+        ++LiteralShapes;
+        break;
+      case TRefShape::Prefix:
+        ++PrefixShapes;
+        break;
+      case TRefShape::Suffix:
+        ++SuffixShapes;
+        break;
+      case TRefShape::Other:
+        break;
     }
     if (Expected == "match")
       ++Matches;
@@ -298,4 +384,8 @@ TEST(MasksReferenceTest, AgreesWithExhaustiveSearch) {
   EXPECT_GT(Misses, Cases / 10);
   EXPECT_GT(SetFaults, Cases / 20);
   EXPECT_GT(LimitFaults, Cases / 400);
+  EXPECT_GT(LiteralShapes, Cases / 20);
+  EXPECT_GT(PrefixShapes, Cases / 20);
+  EXPECT_GT(SuffixShapes, Cases / 20);
+  EXPECT_GT(Keyed, Cases / 20);
 }
