@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (the fuzz preset, in build/fuzz) and runs each of
-# them for a bounded time on a scratch copy of its seed corpus in fuzz/corpus/.
+# them for a bounded time on a scratch copy of its starting inputs in fuzz/corpus/.
 # FUZZ_SECONDS is the time for all targets together (default 80), shared
 # equally. A crash or a broken property fails the script; the fuzzer's report
 # and the failing input, as hex, are printed.
