@@ -21,6 +21,7 @@
 #include "platform/file_system.h"
 #include "platform/line_file.h"
 #include "platform/text.h"
+#include "tests/support/reference_lines.h"
 #include "textutil/dbutil.h"
 
 namespace fs = std::filesystem;
@@ -74,36 +75,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
-struct TReference {
-  std::vector<std::string> Lines;
-  bool StoppedBeforeEnd = false;  // a 0x1A with bytes after it ended the text
-};
-
-// The lines as the reading rules define them: LF and CR LF end a line, any other CR is dropped,
-// 0x1A ends the text, and a line end at the very end adds no empty line.
-static TReference SplitLines(std::string_view Bytes) {
-  TReference Result;
-  std::size_t Pos = 0;
-  while (Pos < Bytes.size() && Bytes[Pos] != '\x1A') {
-    std::string Line;
-    while (Pos < Bytes.size() && Bytes[Pos] != '\x1A') {
-      const char Byte = Bytes[Pos++];
-      if (Byte == '\n') break;
-      if (Byte == '\r') {
-        if (Pos < Bytes.size() && Bytes[Pos] == '\n') {
-          ++Pos;
-          break;
-        }
-        continue;
-      }
-      Line += Byte;
-    }
-    Result.Lines.push_back(std::move(Line));
-  }
-  Result.StoppedBeforeEnd = Pos + 1 < Bytes.size();
-  return Result;
-}
-
 static bool ExpectRemovable(const std::string& Line, const std::vector<std::string>& Patterns) {
   const std::string Name = ExtractField(Line, "/", 2);
   bool Removable = false;
@@ -116,7 +87,7 @@ static bool ExpectRemovable(const std::string& Line, const std::vector<std::stri
   return Removable;
 }
 
-static void CheckLineReader(const TReference& Expected) {
+static void CheckLineReader(const TReferenceLines& Expected) {
   TLineFile File;
   LineFileAssign(File, EntriesPath);
   LineFileOpenRead(File);
@@ -160,10 +131,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     fs::create_symlink(UnreadableTarget, EntriesPath);
   } else {
     WriteFile(EntriesPath, Original);
-    CheckLineReader(SplitLines(Original));
+    CheckLineReader(SplitReferenceLines(Original));
     if (ReadOnly) Check(ChangeFileAttributes(EntriesPath, AttrReadOnly) == 0);
   }
-  const TReference Reference = Unreadable ? TReference() : SplitLines(Original);
+  const TReferenceLines Reference = Unreadable ? TReferenceLines() : SplitReferenceLines(Original);
 
   // The log is created in the current directory; the fuzzer's own paths may be relative.
   if (chdir(Scratch.c_str()) != 0) std::abort();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/line_end.h"
+#include "tests/support/reference_lines.h"
 #include "tests/support/run_fixture.h"
 
 namespace {
@@ -94,30 +95,6 @@ TEST_F(LargeInputTest, NulBytesAreOrdinaryBytesOfALine) {
   ExpectBothModes(Entries, {Lines[0], Lines[2]}, {Lines[1], Lines[3], Lines[4]});
 }
 
-// The lines of Entries bytes by the reading rules: LF and CR LF end a line, any other CR is
-// dropped, and a line end at the very end adds no empty line. The bytes hold no 0x1A.
-std::vector<std::string> SplitLines(std::string_view Bytes) {
-  std::vector<std::string> Lines;
-  std::size_t Pos = 0;
-  while (Pos < Bytes.size()) {
-    std::string Line;
-    while (Pos < Bytes.size()) {
-      const char Byte = Bytes[Pos++];
-      if (Byte == '\n') break;
-      if (Byte == '\r') {
-        if (Pos < Bytes.size() && Bytes[Pos] == '\n') {
-          ++Pos;
-          break;
-        }
-        continue;
-      }
-      Line += Byte;
-    }
-    Lines.push_back(Line);
-  }
-  return Lines;
-}
-
 TEST_F(LargeInputTest, RandomBytesGiveTheLinesTheRulesDefine) {
   std::mt19937 Random(20260612);
   std::string Entries;
@@ -133,7 +110,7 @@ TEST_F(LargeInputTest, RandomBytesGiveTheLinesTheRulesDefine) {
   WriteIgnoreFile("*x\n");
   std::vector<std::string> Removed;
   std::vector<std::string> Kept;
-  for (const std::string& Line : SplitLines(Entries)) {
+  for (const std::string& Line : SplitReferenceLines(Entries).Lines) {
     // Field 2 by '/': between the first and the second '/', matched up to its first NUL.
     const std::size_t First = Line.find('/');
     std::string Name = First == std::string::npos ? "" : Line.substr(First + 1);
