@@ -5,12 +5,57 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file_system.h"
+
 struct TDirScanState;  // each backend defines it; the core never sees inside
+struct TSearchRec;
+
+/// An entry's attribute word, read like a uint32_t. Where the listing lacks
+/// the read-only bit (POSIX keeps it in the permissions, one system call per
+/// entry), the backend leaves that bit to be looked up when a read first asks
+/// for it, so that `Attr & AttrDirectory` costs no call. Read the word before
+/// DirScanClose of its record; a copy holds the whole word.
+class TAttrWord {
+ public:
+  /// Whether the entry that Rec holds is read-only.
+  using TReadOnlyLookUp = bool (*)(const TSearchRec& Rec);
+
+  TAttrWord() = default;
+  TAttrWord(uint32_t Word) : Word(Word) {}
+  TAttrWord(const TAttrWord& Other) : Word(Other) {}
+  TAttrWord& operator=(const TAttrWord& Other) {
+    Word = Other;
+    LookUp = nullptr;
+    return *this;
+  }
+  /// Sets the word to Known, which lacks the read-only bit; LookUp(Rec) gives
+  /// that bit when a read asks for it.
+  void Defer(uint32_t Known, TReadOnlyLookUp LookUp, const TSearchRec& Rec) {
+    Word = Known;
+    this->LookUp = LookUp;
+    this->Rec = &Rec;
+  }
+
+  operator uint32_t() const { return *this & ~uint32_t{0}; }
+  /// Only the bits asked for; the read-only bit is looked up only when it is among them.
+  uint32_t operator&(uint32_t Bits) const {
+    if (LookUp != nullptr && (Bits & AttrReadOnly)) {
+      if (LookUp(*Rec)) Word |= AttrReadOnly;
+      LookUp = nullptr;
+    }
+    return Word & Bits;
+  }
+
+ private:
+  mutable uint32_t Word = 0;
+  mutable TReadOnlyLookUp LookUp = nullptr;
+  const TSearchRec* Rec = nullptr;
+};
 
 /// One enumeration result and the state of the enumeration.
 struct TSearchRec {
   std::string Name;  // the entry's name alone
-  uint32_t Attr = 0;
+  TAttrWord Attr;
   uint32_t ExcludeAttr = 0;
   TDirScanState* State = nullptr;
 };

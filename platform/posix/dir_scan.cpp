@@ -1,12 +1,14 @@
 // POSIX directory enumeration with Windows-style attribute words: directory
-// from stat (links followed), hidden for names that begin with '.', read-only
-// for a clear owner-write bit; system and volume label are never set.
+// from the entry type (links followed), hidden for names that begin with '.',
+// read-only for a clear owner-write bit, looked up only when a reader asks for
+// it; system and volume label are never set.
 #include "platform/dir_scan.h"
 
-#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <cassert>
+#include <cerrno>
 
 #include "platform/file_system.h"
 
@@ -18,17 +20,36 @@ struct TDirScanState {
   DIR* Dir = nullptr;
 };
 
-static uint32_t AttributesOf(DIR* Dir, const char* Name) {
+// The entry's own status, links followed; a dangling link's own status.
+static bool StatusOf(DIR* Dir, const char* Name, struct stat& Info) {
+  return fstatat(dirfd(Dir), Name, &Info, 0) == 0 ||
+         fstatat(dirfd(Dir), Name, &Info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+static bool IsReadOnlyEntry(const TSearchRec& Rec) {
+  assert(Rec.State != nullptr && "an attribute word is read before DirScanClose");
   struct stat Info;
+  return Rec.State != nullptr && StatusOf(Rec.State->Dir, Rec.Name.c_str(), Info) &&
+         !(Info.st_mode & S_IWUSR);
+}
+
+// Fills Rec's name and attribute word from Entry, calling stat only where the entry type cannot
+// tell a directory: an unknown type, or a link, which counts as what it leads to.
+static void TakeEntry(TSearchRec& Rec, const dirent* Entry) {
+  Rec.Name = Entry->d_name;
   uint32_t Attr = 0;
-  if (fstatat(dirfd(Dir), Name, &Info, 0) == 0 ||
-      fstatat(dirfd(Dir), Name, &Info, AT_SYMLINK_NOFOLLOW) == 0) {
-    if (S_ISDIR(Info.st_mode)) Attr |= AttrDirectory;
-    if (!(Info.st_mode & S_IWUSR)) Attr |= AttrReadOnly;
+  if (Rec.Name[0] == '.' && Rec.Name != "." && Rec.Name != "..") Attr |= AttrHidden;
+  if (Entry->d_type == DT_UNKNOWN || Entry->d_type == DT_LNK) {
+    struct stat Info;
+    if (StatusOf(Rec.State->Dir, Entry->d_name, Info)) {
+      if (S_ISDIR(Info.st_mode)) Attr |= AttrDirectory;
+      if (!(Info.st_mode & S_IWUSR)) Attr |= AttrReadOnly;
+    }
+    Rec.Attr = Attr;
+    return;
   }
-  std::string_view View(Name);
-  if (View[0] == '.' && View != "." && View != "..") Attr |= AttrHidden;
-  return Attr;
+  if (Entry->d_type == DT_DIR) Attr |= AttrDirectory;
+  Rec.Attr.Defer(Attr, IsReadOnlyEntry, Rec);
 }
 
 // Reads entries until one carries no excluded bit; nonzero at the end.
@@ -37,11 +58,9 @@ static int ReadQualifying(TSearchRec& Rec) {
     errno = 0;
     dirent* Entry = readdir(Rec.State->Dir);
     if (Entry == nullptr) return errno != 0 ? errno : DirScanNoMoreEntries;
-    uint32_t Attr = AttributesOf(Rec.State->Dir, Entry->d_name);
-    if (Attr & Rec.ExcludeAttr) continue;
-    Rec.Name = Entry->d_name;
-    Rec.Attr = Attr;
-    return 0;
+    TakeEntry(Rec, Entry);
+    // The excluded bits never include the read-only bit, so this asks for no lookup.
+    if (!(Rec.Attr & Rec.ExcludeAttr)) return 0;
   }
 }
 

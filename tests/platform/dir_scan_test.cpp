@@ -63,11 +63,49 @@ TEST_F(DirScanTest, MissingDirectoryGivesAnErrorAndLeavesNothingOpen) {
 
 TEST_F(DirScanTest, EndOfListingIsNonzeroAndCloseTwiceIsHarmless) {
   WriteBytes(PathOf("d/only"), "");
+  ASSERT_EQ(0, ChangeFileAttributes(PathOf("d/only"), AttrReadOnly));
   TSearchRec Rec;
   int Result = DirScanFirst(PathOf("d/*"), 0, Rec);
   ASSERT_EQ(0, Result);
   EXPECT_EQ("only", Rec.Name);
   EXPECT_NE(0, DirScanNext(Rec));
+  EXPECT_TRUE(Rec.Attr & AttrReadOnly);  // the last entry's word stays readable until the close
   DirScanClose(Rec);
   DirScanClose(Rec);
+}
+
+static int LookUps = 0;
+
+static bool CountedReadOnly(const TSearchRec&) {
+  ++LookUps;
+  return true;
+}
+
+TEST(AttrWordTest, ReadOnlyBitIsLookedUpOnceAndOnlyWhenAskedFor) {
+  TSearchRec Rec;
+  LookUps = 0;
+  Rec.Attr.Defer(AttrDirectory | AttrHidden, CountedReadOnly, Rec);
+  EXPECT_EQ(AttrDirectory, Rec.Attr & AttrDirectory);
+  EXPECT_EQ(AttrHidden, Rec.Attr & (AttrHidden | AttrSystem));
+  EXPECT_EQ(0, LookUps);
+  EXPECT_EQ(AttrReadOnly, Rec.Attr & (AttrReadOnly | AttrSystem));
+  EXPECT_EQ(AttrReadOnly | AttrDirectory | AttrHidden, static_cast<uint32_t>(Rec.Attr));
+  EXPECT_EQ(1, LookUps);
+}
+
+TEST(AttrWordTest, CopyAndAssignmentHoldTheWholeWord) {
+  TSearchRec Rec;
+  LookUps = 0;
+  Rec.Attr.Defer(AttrArchive, CountedReadOnly, Rec);
+  const TAttrWord Copy = Rec.Attr;
+  EXPECT_EQ(1, LookUps);
+  EXPECT_EQ(AttrArchive | AttrReadOnly, static_cast<uint32_t>(Copy));
+  Rec.Attr.Defer(AttrArchive, CountedReadOnly, Rec);
+  TAttrWord Assigned;
+  Assigned = Rec.Attr;
+  EXPECT_EQ(2, LookUps);
+  EXPECT_EQ(AttrArchive | AttrReadOnly, Assigned & ~uint32_t{0});
+  Rec.Attr = AttrHidden;  // a plain word replaces a deferred one
+  EXPECT_EQ(AttrHidden, static_cast<uint32_t>(Rec.Attr));
+  EXPECT_EQ(2, LookUps);
 }
