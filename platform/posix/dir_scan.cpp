@@ -33,34 +33,35 @@ static bool IsReadOnlyEntry(const TSearchRec& Rec) {
          !(Info.st_mode & S_IWUSR);
 }
 
-// Fills Rec's name and attribute word from Entry, calling stat only where the entry type cannot
-// tell a directory: an unknown type, or a link, which counts as what it leads to.
-static void TakeEntry(TSearchRec& Rec, const dirent* Entry) {
-  Rec.Name = Entry->d_name;
-  uint32_t Attr = 0;
-  if (Rec.Name[0] == '.' && Rec.Name != "." && Rec.Name != "..") Attr |= AttrHidden;
-  if (Entry->d_type == DT_UNKNOWN || Entry->d_type == DT_LNK) {
-    struct stat Info;
-    if (StatusOf(Rec.State->Dir, Entry->d_name, Info)) {
-      if (S_ISDIR(Info.st_mode)) Attr |= AttrDirectory;
-      if (!(Info.st_mode & S_IWUSR)) Attr |= AttrReadOnly;
-    }
-    Rec.Attr = Attr;
-    return;
-  }
-  if (Entry->d_type == DT_DIR) Attr |= AttrDirectory;
-  Rec.Attr.Defer(Attr, IsReadOnlyEntry, Rec);
+static bool IsHiddenName(std::string_view Name) {
+  return Name[0] == '.' && Name != "." && Name != "..";
 }
 
-// Reads entries until one carries no excluded bit; nonzero at the end.
+// Reads entries until one carries no excluded bit; nonzero at the end, with Rec still holding the
+// last entry that qualified. stat is called only where the entry type cannot tell a directory: an
+// unknown type, or a link, which counts as what it leads to.
 static int ReadQualifying(TSearchRec& Rec) {
   for (;;) {
     errno = 0;
-    dirent* Entry = readdir(Rec.State->Dir);
+    const dirent* Entry = readdir(Rec.State->Dir);
     if (Entry == nullptr) return errno != 0 ? errno : DirScanNoMoreEntries;
-    TakeEntry(Rec, Entry);
-    // The excluded bits never include the read-only bit, so this asks for no lookup.
-    if (!(Rec.Attr & Rec.ExcludeAttr)) return 0;
+    uint32_t Attr = IsHiddenName(Entry->d_name) ? AttrHidden : 0;
+    const bool Stated = Entry->d_type == DT_UNKNOWN || Entry->d_type == DT_LNK;
+    struct stat Info;
+    if (Stated && StatusOf(Rec.State->Dir, Entry->d_name, Info)) {
+      if (S_ISDIR(Info.st_mode)) Attr |= AttrDirectory;
+      if (!(Info.st_mode & S_IWUSR)) Attr |= AttrReadOnly;
+    } else if (Entry->d_type == DT_DIR) {
+      Attr |= AttrDirectory;
+    }
+    // The excluded bits never include the read-only bit, so it can wait.
+    if (Attr & Rec.ExcludeAttr) continue;
+    Rec.Name = Entry->d_name;
+    if (Stated)
+      Rec.Attr = Attr;
+    else
+      Rec.Attr.Defer(Attr, IsReadOnlyEntry, Rec);
+    return 0;
   }
 }
 

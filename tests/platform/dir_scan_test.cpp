@@ -69,7 +69,9 @@ TEST_F(DirScanTest, EndOfListingIsNonzeroAndCloseTwiceIsHarmless) {
   ASSERT_EQ(0, Result);
   EXPECT_EQ("only", Rec.Name);
   EXPECT_NE(0, DirScanNext(Rec));
-  EXPECT_TRUE(Rec.Attr & AttrReadOnly);  // the last entry's word stays readable until the close
+  // The record holds the last entry given, "." and ".." passed over or not, until the close.
+  EXPECT_EQ("only", Rec.Name);
+  EXPECT_TRUE(Rec.Attr & AttrReadOnly);
   DirScanClose(Rec);
   DirScanClose(Rec);
 }
