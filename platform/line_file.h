@@ -3,9 +3,9 @@
 #define MORVELLAN_PLATFORM_LINE_FILE_H
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/raw_file.h"
 
@@ -23,7 +23,7 @@ struct TLineFile {
   std::string Name;  // empty: standard output
   TLineFileMode Mode = lmUnbound;
   TFileHandle Handle = InvalidFileHandle;
-  std::vector<char> Buffer;  // allocated when the file is first opened
+  std::unique_ptr<char[]> Buffer;  // held while the file is open
   std::size_t BufferPos = 0;
   std::size_t BufferEnd = 0;
   bool FlushEachLine = false;
