@@ -44,7 +44,7 @@ namespace {
 // splitmix64: the standard library's distributions differ between implementations.
 class TRandom {
  public:
-  explicit TRandom(uint64_t Seed) : State(Seed) {}
+  explicit TRandom(uint64_t Start) : State(Start) {}
   uint64_t Next() {
     uint64_t Z = (State += 0x9E3779B97F4A7C15ull);
     Z = (Z ^ (Z >> 30)) * 0xBF58476D1CE4E5B9ull;
