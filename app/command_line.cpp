@@ -10,6 +10,21 @@ bool LiveMode = false;
 std::string StartDirectory;
 std::string TargetFileName;
 
+static bool IsHelpOption(const std::string& Argument) {
+  return Argument == "--help" || Argument == "-h" || Argument == "-?" ||
+         (SlashOptions && Argument == "/?");
+}
+
+TRequest RequestOfArguments() {
+  if (ArgumentCount() == 0) return rqUsage;
+  for (int Index = 1; Index <= ArgumentCount(); ++Index) {
+    const std::string Argument = ArgumentAt(Index);
+    if (IsHelpOption(Argument)) return rqUsage;
+    if (Argument == "--version") return rqVersion;
+  }
+  return rqRun;
+}
+
 static void TakePathArgument(const std::string& Argument) {
   StartDirectory = Argument;
   TargetFileName.clear();
@@ -26,7 +41,9 @@ void ParseCommandLine() {
     std::string Argument = ArgumentAt(Index);
     if (LowerAscii(Argument) == "-f") {
       LiveMode = true;
-    } else if (Argument[0] != '-') {
+    } else if (Argument[0] == '-') {
+      EchoLine("Unknown option ignored: " + Argument);
+    } else {
       TakePathArgument(Argument);
     }
   }

@@ -14,8 +14,20 @@ extern std::string StartDirectory;
 /// directory mode.
 extern std::string TargetFileName;
 
-/// Sets the run settings from the arguments and writes one line: the mode, or
-/// "Cannot find directory: " with the directory (StartDirectory then empty).
+/// What the arguments ask for.
+enum TRequest {
+  rqRun,      ///< a cleanup run
+  rqUsage,    ///< the usage text: no argument, or "--help", "-h", "-?" (and "/?" on Windows)
+  rqVersion,  ///< "Morvellan <version>": "--version"
+};
+
+/// The request of the arguments; the first informational option decides.
+TRequest RequestOfArguments();
+
+/// Sets the run settings from the arguments and writes one line for each
+/// other argument that begins with '-' ("Unknown option ignored: "), then one
+/// more: the mode, or "Cannot find directory: " with the directory
+/// (StartDirectory then empty).
 void ParseCommandLine();
 
 #endif

@@ -3,17 +3,21 @@
 
 #include <string>
 
+#include "app/run_tally.h"
 #include "platform/dir_scan.h"
 #include "platform/line_file.h"
 
 static TLineFile Log;
 
-void OpenLog() {
+int OpenLog() {
   LineFileAssign(Log, std::string(LogFileName));
   LineFileCreate(Log);
+  return LineFileFailed(Log) ? LastSystemError() : 0;
 }
 
 void CloseLog() { LineFileClose(Log); }
+
+void HandOnLog() { LineFileHandOn(Log); }
 
 void LogLine(std::string_view Text) { LineFileWriteLine(Log, Text); }
 
@@ -22,7 +26,17 @@ void EchoLine(std::string_view Text) {
   LogLine(Text);
 }
 
+void EchoShortfall(std::string_view Text) {
+  EchoLine(Text);
+  Tally.LeftSomethingUndone = true;
+}
+
+void EchoLeftUnchanged(std::string_view Text) {
+  EchoShortfall(Text);
+  ++Tally.LeftUnchangedLines;
+}
+
 void ReportUnlistable(const std::string& Directory, int Code) {
   if (Code == DirScanNoMoreEntries) return;
-  EchoLine("Cannot list directory (" + SystemErrorText(Code) + "): " + Directory);
+  EchoShortfall("Cannot list directory (" + SystemErrorText(Code) + "): " + Directory);
 }

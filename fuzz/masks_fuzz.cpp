@@ -23,14 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   const std::string_view Name(reinterpret_cast<const char*>(Data + 1 + MaskLength),
                               Size - 1 - MaskLength);
   try {
-    const TMask Compiled(Mask, CharSet());
-    // Without two-byte characters every comparison folds a to z, so the case of the name's
-    // letters cannot change the answer.
+    const TMask Compiled(Mask, CharSet(), true);
+    // Folding a to z without two-byte characters, the case of the name's letters cannot change
+    // the answer.
     if (Compiled.MatchName(Name) != Compiled.MatchName(UpperAscii(Name))) __builtin_trap();
   } catch (const EMaskException&) {
   }
   try {
-    static_cast<void>(TMask(Mask, CodePage932LeadBytes).MatchName(Name));
+    static_cast<void>(TMask(Mask, CodePage932LeadBytes, false).MatchName(Name));
   } catch (const EMaskException&) {
   }
   return 0;

@@ -6,7 +6,6 @@
 #include <memory>
 #include <vector>
 
-#include "app/output.h"
 #include "ignore/masks.h"
 #include "platform/file_system.h"
 #include "platform/special_folder.h"
@@ -101,27 +100,44 @@ static bool AnyOf(const std::vector<const TMask*>& Masks, std::string_view Name)
 }
 
 bool TCompiledList::AnyMatches(std::string_view Name) const {
-  if (!Name.empty() && (AnyOf(ByLastByte[TMask::FoldByte(Name.back())], Name) ||
-                        AnyOf(ByFirstByte[TMask::FoldByte(Name.front())], Name)))
+  static const unsigned char* const Folding = TMask::FoldingOf(NamesIgnoreCase);
+  if (!Name.empty() &&
+      (AnyOf(ByLastByte[Folding[static_cast<unsigned char>(Name.back())]], Name) ||
+       AnyOf(ByFirstByte[Folding[static_cast<unsigned char>(Name.front())]], Name)))
     return true;
   return AnyOf(Unkeyed, Name);
 }
 
-std::string IgnoreFilePath() {
-  return SpecialFolderPath(ProfileFolder) + PathDelimiter + ".cvsignore";
+TIgnoreFile FindIgnoreFile() {
+  TIgnoreFile File;
+  File.Path = SpecialFolderPath(ProfileFolder) + PathDelimiter + ".cvsignore";
+  File.Present = FilePresent(File.Path);
+  return File;
 }
 
-void LoadIgnoreList() {
-  IgnoreList.clear();
-  std::string Path = IgnoreFilePath();
-  if (!FilePresent(Path)) {
-    EchoLine("Cannot open .cvsignore from " + Path);
-    return;
+static bool IsBlank(char Byte) { return Byte == ' ' || Byte == '\t'; }
+
+// Appends the blank-separated patterns of one line; "!" empties the list, as it does for CVS.
+static void AddPatterns(std::string_view Line) {
+  for (;;) {
+    while (!Line.empty() && IsBlank(Line.front())) Line.remove_prefix(1);
+    if (Line.empty()) return;
+    std::size_t End = 0;
+    while (End < Line.size() && !IsBlank(Line[End])) ++End;
+    const std::string_view Pattern = Line.substr(0, End);
+    if (Pattern == "!")
+      IgnoreList.clear();
+    else
+      IgnoreList.push_back(NamesIgnoreCase ? LowerAscii(Pattern) : std::string(Pattern));
+    Line.remove_prefix(End);
   }
-  EchoLine("Ignored files read from: " + Path);
-  // Whole lines: no trimming, no comments, no splitting at blanks.
-  LoadLinesFromFile(IgnoreList, Path);
-  for (std::string& Pattern : IgnoreList) Pattern = LowerAscii(Pattern);
+}
+
+void LoadIgnoreList(const std::string& Path) {
+  IgnoreList.clear();
+  TStringList Lines;
+  LoadLinesFromFile(Lines, Path);
+  for (const std::string& Line : Lines) AddPatterns(Line);
 }
 
 // Which pattern matches does not matter, only whether one does: a name that no compiled mask

@@ -7,15 +7,22 @@
 
 #include "platform/text.h"
 
-/// The patterns, lower-cased, one per line of the ignore file, in file order.
+/// The patterns of the ignore file in file order; lower-cased where names
+/// ignore case.
 extern TStringList IgnoreList;
 
-/// The path of the user's ignore file: the profile folder + separator + ".cvsignore".
-std::string IgnoreFilePath();
-/// Fills IgnoreList from the ignore file and writes where it read it from, or
-/// that it cannot open it (the list then stays empty). Throws EFOpenError when
-/// the file exists but cannot be opened.
-void LoadIgnoreList();
+/// Where the user's ignore file is looked for, and whether a file is there.
+struct TIgnoreFile {
+  std::string Path;  ///< the profile folder + separator + ".cvsignore"
+  bool Present = false;
+};
+
+/// Looks for the user's ignore file; a directory of that name is no file.
+TIgnoreFile FindIgnoreFile();
+/// Fills IgnoreList from the file as CVS reads it: each line holds patterns
+/// separated by blanks (spaces and tabs), and a pattern "!" empties the list
+/// read so far. Throws EFOpenError when the file cannot be opened.
+void LoadIgnoreList(const std::string& Path);
 
 /// Whether the name matches a pattern of IgnoreList, tried in list order up to
 /// the first that matches. A pattern is compiled when a name first reaches it

@@ -1,6 +1,7 @@
 // Compiling wildcard masks into items and matching names against them.
 #include "ignore/masks.h"
 
+#include <array>
 #include <cassert>
 #include <string>
 
@@ -14,6 +15,21 @@ struct TResumePoint {
 
 }  // namespace
 
+static constexpr std::array<unsigned char, 256> MakeFolding(bool IgnoreCase) {
+  std::array<unsigned char, 256> Folding{};
+  for (unsigned Byte = 0; Byte < 256; ++Byte)
+    Folding[Byte] = static_cast<unsigned char>(
+        IgnoreCase && Byte >= 'a' && Byte <= 'z' ? Byte - ('a' - 'A') : Byte);
+  return Folding;
+}
+
+static constexpr std::array<unsigned char, 256> CaseFolding = MakeFolding(true);
+static constexpr std::array<unsigned char, 256> NoFolding = MakeFolding(false);
+
+const unsigned char* TMask::FoldingOf(bool IgnoreCase) {
+  return IgnoreCase ? CaseFolding.data() : NoFolding.data();
+}
+
 static unsigned char ByteAt(std::string_view Text, std::size_t Index) {
   return static_cast<unsigned char>(Text[Index]);
 }
@@ -26,7 +42,7 @@ static std::string InvalidMaskMessage(std::string_view Mask, std::size_t Positio
 
 // Reads the set whose '[' stands at Mask[Open] into Item; returns the index of its closing ']'.
 static std::size_t ReadSet(std::string_view Mask, std::size_t Open, const CharSet& LeadBytes,
-                           TMaskItem& Item) {
+                           const unsigned char* Folding, TMaskItem& Item) {
   std::size_t Index = Open + 1;
   if (Index < Mask.size() && Mask[Index] == '!') {
     Item.Invert = true;
@@ -43,10 +59,10 @@ static std::size_t ReadSet(std::string_view Mask, std::size_t Open, const CharSe
       if (!HasPrevious) throw EMaskException(InvalidMaskMessage(Mask, Index + 1));
       // The bound may be any byte, ']' included; Previous stays the start of later ranges too.
       if (Index + 1 < Mask.size())
-        Item.Members.AddRange(Previous, TMask::FoldByte(ByteAt(Mask, Index + 1)));
+        Item.Members.AddRange(Previous, Folding[ByteAt(Mask, Index + 1)]);
       Index += 2;
     } else {
-      Previous = TMask::FoldByte(Byte);
+      Previous = Folding[Byte];
       HasPrevious = true;
       Item.Members.Add(Previous);
       ++Index;
@@ -59,7 +75,8 @@ static std::size_t ReadSet(std::string_view Mask, std::size_t Open, const CharSe
 
 // One pass over the mask; returns the item count, end item included. Without Items it only
 // counts and checks the sets; with Items it fills them and applies the limit on starred items.
-static std::size_t ScanMask(std::string_view Mask, const CharSet& LeadBytes, TMaskItem* Items) {
+static std::size_t ScanMask(std::string_view Mask, const CharSet& LeadBytes,
+                            const unsigned char* Folding, TMaskItem* Items) {
   std::size_t Count = 0;
   int StarredCount = 0;
   bool Star = false;
@@ -88,7 +105,7 @@ static std::size_t ScanMask(std::string_view Mask, const CharSet& LeadBytes, TMa
       }
     } else if (Byte == '[') {
       Item.Kind = mkSet;
-      Index = ReadSet(Mask, Index, LeadBytes, Item);
+      Index = ReadSet(Mask, Index, LeadBytes, Folding, Item);
       Emit(Item, Index);
     } else if (LeadBytes.Contains(Byte) && Index + 1 < Mask.size()) {
       Item.Kind = mkDoubleByte;
@@ -98,7 +115,7 @@ static std::size_t ScanMask(std::string_view Mask, const CharSet& LeadBytes, TMa
       Emit(Item, Index);
     } else {
       // A lead byte that ends the mask has no second byte: it becomes an ordinary literal.
-      Item.Ch = TMask::FoldByte(Byte);
+      Item.Ch = Folding[Byte];
       Emit(Item, Index);
     }
     ++Index;
@@ -108,11 +125,12 @@ static std::size_t ScanMask(std::string_view Mask, const CharSet& LeadBytes, TMa
   return Count;
 }
 
-TMask::TMask(std::string_view Mask, const CharSet& LeadBytes) {
+TMask::TMask(std::string_view Mask, const CharSet& LeadBytes, bool IgnoreCase)
+    : Folding(FoldingOf(IgnoreCase)) {
   Mask = UpToNul(Mask);
-  ItemCount = ScanMask(Mask, LeadBytes, nullptr);
+  ItemCount = ScanMask(Mask, LeadBytes, Folding, nullptr);
   Items = std::make_unique<TMaskItem[]>(ItemCount);
-  ScanMask(Mask, LeadBytes, Items.get());
+  ScanMask(Mask, LeadBytes, Folding, Items.get());
   ReadShape();
 }
 
@@ -132,16 +150,17 @@ void TMask::ReadShape() {
 // byte. After a star a two-byte item is searched for one byte at a time like any other: the search
 // stops on the first byte of the next pair, a later attempt resumes one byte after it, and a lead
 // byte that ends the name fits nothing, so the search never passes the end.
-static bool Fits(const TMaskItem& Item, std::string_view Name, std::size_t Position) {
+static bool Fits(const TMaskItem& Item, std::string_view Name, std::size_t Position,
+                 const unsigned char* Folding) {
   if (Position >= Name.size()) return false;
   const unsigned char Byte = ByteAt(Name, Position);
   switch (Item.Kind) {
     case mkLiteral:
-      return TMask::FoldByte(Byte) == Item.Ch;
+      return Folding[Byte] == Item.Ch;
     case mkAnyChar:
       return true;
     case mkSet:
-      return Item.Members.Contains(TMask::FoldByte(Byte)) != Item.Invert;
+      return Item.Members.Contains(Folding[Byte]) != Item.Invert;
     case mkDoubleByte:
       return Position + 1 < Name.size() && Byte == Item.FirstByte &&
              ByteAt(Name, Position + 1) == Item.SecondByte;
@@ -150,9 +169,10 @@ static bool Fits(const TMaskItem& Item, std::string_view Name, std::size_t Posit
 }
 
 // The first position from From on at which Item fits, or the name's length.
-static std::size_t FindFit(const TMaskItem& Item, std::string_view Name, std::size_t From) {
+static std::size_t FindFit(const TMaskItem& Item, std::string_view Name, std::size_t From,
+                           const unsigned char* Folding) {
   std::size_t Position = From;
-  while (Position < Name.size() && !Fits(Item, Name, Position)) ++Position;
+  while (Position < Name.size() && !Fits(Item, Name, Position, Folding)) ++Position;
   return Position;
 }
 
@@ -171,7 +191,7 @@ bool TMask::MatchItems(std::string_view Name) const {
       if (Item.AfterStar || Position == Name.size()) return true;
       Fitted = false;
     } else if (Item.AfterStar) {
-      const std::size_t Found = FindFit(Item, Name, Position);
+      const std::size_t Found = FindFit(Item, Name, Position, Folding);
       // Once a starred item has run out of name, no resume point below can help: each only
       // starts this same search further right. Stopping here bounds the time by name length
       // times item count.
@@ -181,7 +201,7 @@ bool TMask::MatchItems(std::string_view Name) const {
       Position = Found;
       Fitted = true;
     } else {
-      Fitted = Fits(Item, Name, Position);
+      Fitted = Fits(Item, Name, Position, Folding);
     }
     if (Fitted) {
       Position += Item.Kind == mkDoubleByte ? 2 : 1;
@@ -199,6 +219,7 @@ bool NameMatchesMask(std::string_view Name, std::string_view Mask) {
   return TMask(Mask).MatchName(Name);
 }
 
-bool NameMatchesMask(std::string_view Name, std::string_view Mask, const CharSet& LeadBytes) {
-  return TMask(Mask, LeadBytes).MatchName(Name);
+bool NameMatchesMask(std::string_view Name, std::string_view Mask, const CharSet& LeadBytes,
+                     bool IgnoreCase) {
+  return TMask(Mask, LeadBytes, IgnoreCase).MatchName(Name);
 }

@@ -12,6 +12,7 @@
 #include "platform/char_set.h"
 #include "platform/code_page.h"
 #include "platform/exceptions.h"
+#include "platform/file_system.h"
 
 /// A mask could not be compiled. The message is "'<mask>' is an invalid mask
 /// at (<position>)": the mask up to its first NUL, and the 1-based position of
@@ -43,11 +44,14 @@ class TMask {
   static constexpr int MaxStarItems = 30;
 
   /// Compiles Mask, which ends at its first NUL; bytes in LeadBytes open a
-  /// two-byte character. Throws EMaskException for a '-' with no previous
-  /// member in a set, a set left open, a set without members, or a 31st item
-  /// after '*' (the end item included). Set faults are looked for over the whole
-  /// mask first, so a mask with both kinds reports its first faulty set.
-  explicit TMask(std::string_view Mask, const CharSet& LeadBytes = SystemLeadBytes());
+  /// two-byte character; with IgnoreCase the letters a to z and A to Z compare
+  /// alike, otherwise every byte compares exactly. Throws EMaskException for a
+  /// '-' with no previous member in a set, a set left open, a set without
+  /// members, or a 31st item after '*' (the end item included). Set faults are
+  /// looked for over the whole mask first, so a mask with both kinds reports
+  /// its first faulty set.
+  explicit TMask(std::string_view Mask, const CharSet& LeadBytes = SystemLeadBytes(),
+                 bool IgnoreCase = NamesIgnoreCase);
   TMask(const TMask&) = delete;
   TMask& operator=(const TMask&) = delete;
 
@@ -70,10 +74,11 @@ class TMask {
                : -1;
   }
 
-  /// A byte as masks compare it: a to z become A to Z, every other byte stays.
-  static unsigned char FoldByte(unsigned char Byte) {
-    return Byte >= 'a' && Byte <= 'z' ? static_cast<unsigned char>(Byte - ('a' - 'A')) : Byte;
-  }
+  /// The byte each byte value compares as: with IgnoreCase a to z become A to
+  /// Z, every other byte stays; without it every byte stays.
+  static const unsigned char* FoldingOf(bool IgnoreCase);
+  /// A byte as this mask compares it.
+  unsigned char Fold(unsigned char Byte) const { return Folding[Byte]; }
 
   /// MatchName for a Name that holds no NUL, so that a caller testing one name
   /// against many masks cuts it only once.
@@ -86,7 +91,7 @@ class TMask {
       case msSuffix:
         // The last byte first: most names that miss differ there.
         return Name.size() >= Literal.size() &&
-               FoldByte(Name.back()) == static_cast<unsigned char>(Literal.back()) &&
+               Fold(Name.back()) == static_cast<unsigned char>(Literal.back()) &&
                EqualsFolded(Name.data() + (Name.size() - Literal.size()), Literal);
       case msItems:
         break;
@@ -105,15 +110,16 @@ class TMask {
   };
 
   /// Whether the bytes at Name fold to Folded, which holds folded bytes.
-  static bool EqualsFolded(const char* Name, std::string_view Folded) {
+  bool EqualsFolded(const char* Name, std::string_view Folded) const {
     for (std::size_t Index = 0; Index < Folded.size(); ++Index)
-      if (FoldByte(Name[Index]) != static_cast<unsigned char>(Folded[Index])) return false;
+      if (Fold(Name[Index]) != static_cast<unsigned char>(Folded[Index])) return false;
     return true;
   }
 
   void ReadShape();
   bool MatchItems(std::string_view Name) const;
 
+  const unsigned char* Folding;
   std::unique_ptr<TMaskItem[]> Items;  ///< exactly ItemCount long; the last is the end item
   std::size_t ItemCount = 0;
   TMaskShape Shape = msItems;
@@ -123,7 +129,8 @@ class TMask {
 /// Compiles Mask with the system's lead bytes, tests Name once and releases the
 /// mask. Throws EMaskException for a malformed mask, as TMask does.
 bool NameMatchesMask(std::string_view Name, std::string_view Mask);
-/// The same with the given lead-byte set in place of the system's.
-bool NameMatchesMask(std::string_view Name, std::string_view Mask, const CharSet& LeadBytes);
+/// The same with the given lead-byte set and case rule in place of the system's.
+bool NameMatchesMask(std::string_view Name, std::string_view Mask, const CharSet& LeadBytes,
+                     bool IgnoreCase = NamesIgnoreCase);
 
 #endif

@@ -8,6 +8,10 @@
 
 #include "platform/char_set.h"
 
+/// Whether options may also be written with '/' ("/?"), as Windows programs
+/// take them; false on POSIX, where such an argument is a path.
+extern const bool SlashOptions;
+
 /// Takes the arguments the system handed to main. On Windows they are ignored:
 /// the command line is cut by CutCommandLine instead.
 void SetProgramArguments(int Count, char** Values);

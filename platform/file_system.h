@@ -14,11 +14,18 @@ constexpr uint32_t AttrSystem = 0x04;
 constexpr uint32_t AttrVolumeLabel = 0x08;
 constexpr uint32_t AttrDirectory = 0x10;
 constexpr uint32_t AttrArchive = 0x20;
+/// Symbolic links, junctions and other reparse points; POSIX sets it for symbolic links.
+constexpr uint32_t AttrReparsePoint = 0x400;
 
 /// The separator of every path the program builds: '\' on Windows, '/' on POSIX.
 extern const char PathDelimiter;
 /// The bytes at which DirectoryPart and NamePart split: "\\:" on Windows, "/" on POSIX.
 extern const char* const PathSplitCharacters;
+
+/// Whether names compare without regard to the case of A to Z (masks, the
+/// ignore list, the single-file target): true on Windows; false on POSIX, where
+/// CVS compares names byte for byte.
+extern const bool NamesIgnoreCase;
 
 /// Whether a Root with no access method that is an absolute path ("/srv/cvs")
 /// names a local repository: CVS on POSIX writes and reads it so; Windows
@@ -39,7 +46,8 @@ bool IsDirectory(const std::string& Path);
 int ChangeFileAttributes(const std::string& Path, uint32_t Attr);
 /// Whether the file is marked read-only.
 bool IsReadOnly(const std::string& Path);
-/// Deletes the file; false for a read-only file, a directory or a failure.
+/// Deletes the file; false for a read-only file, a directory or a failure,
+/// with the reason in LastSystemError().
 bool DeleteFileAt(const std::string& Path);
 /// Renames or moves the file; false when a file of the new name exists.
 bool RenameFileTo(const std::string& OldPath, const std::string& NewPath);
@@ -51,6 +59,23 @@ bool ReplaceFileWith(const std::string& Target, const std::string& Source);
 /// false when the system could not. Windows makes renames durable with the
 /// rename itself, so there it only gives true.
 bool FlushDirectory(const std::string& Path);
+/// The code MakeDirectory gives when something of that name exists already.
+extern const int AlreadyExistsError;
+/// Creates the directory (on POSIX with the permissions 0777 less the umask);
+/// 0, or the system's error code.
+int MakeDirectory(const std::string& Path);
+/// Creates the directory with the permissions of the existing directory
+/// Model where the system has them; 0, or the system's error code.
+int MakeDirectoryLike(const std::string& Path, const std::string& Model);
+/// 0 when the path names an existing directory and, with ForWriting, the
+/// system says that entries can be made in it (Windows asks no more than
+/// whether it exists); otherwise the system's error code.
+int DirectoryAccess(const std::string& Path, bool ForWriting);
+/// Removes a file or an empty directory at once. Safe in a signal handler or
+/// a console control handler: no allocation, one system call.
+bool RemoveFileNow(const char* Path);
+bool RemoveDirectoryNow(const char* Path);
+
 /// The path made absolute against the current directory, "." and ".." folded.
 std::string FullPathName(const std::string& Path);
 

@@ -32,6 +32,7 @@ static void ResetBuffer(TLineFile& File) {
   }
   File.BufferPos = 0;
   File.BufferEnd = 0;
+  File.BufferOffset = 0;
   File.Failed = false;
   File.ReachedEnd = false;
 }
@@ -65,12 +66,14 @@ void LineFileCreate(TLineFile& File) {
 static bool FillBuffer(TLineFile& File) {
   if (File.ReachedEnd) return false;
   std::ptrdiff_t Count = RawRead(File.Handle, File.Buffer.get(), TLineFile::BufferSize);
+  File.BufferOffset += File.BufferPos;
+  File.BufferPos = 0;
+  File.BufferEnd = 0;
   if (Count <= 0) {
     File.ReachedEnd = true;
     if (Count < 0) File.Failed = true;
     return false;
   }
-  File.BufferPos = 0;
   File.BufferEnd = static_cast<std::size_t>(Count);
   return true;
 }
@@ -83,16 +86,9 @@ bool LineFileAtEnd(TLineFile& File) {
   return !HasByte(File) || File.Buffer[File.BufferPos] == EndOfTextMark;
 }
 
-// Notes how the line just read ended, for LineFileLastLineAsWritten.
-static void EndLine(TLineFile& File, bool DroppedCr, std::string_view Break) {
-  File.LastLineAsWritten = !DroppedCr && Break == LineEnd;
-}
-
 void LineFileReadLine(TLineFile& File, std::string& Line) {
   Line.clear();
-  File.LastLineAsWritten = false;
   if (File.Mode != lmReading) return;
-  bool DroppedCr = false;
   while (HasByte(File)) {
     const char* Start = File.Buffer.get() + File.BufferPos;
     const char* End = File.Buffer.get() + File.BufferEnd;
@@ -104,13 +100,12 @@ void LineFileReadLine(TLineFile& File, std::string& Line) {
     if (Stop == End) continue;
     if (*Stop == EndOfTextMark) return;  // left in place: the text ends here for good
     ++File.BufferPos;
-    if (*Stop == '\n') return EndLine(File, DroppedCr, "\n");
+    if (*Stop == '\n') return;
     // A CR ends the line only together with a following LF; any other CR is dropped.
     if (HasByte(File) && File.Buffer[File.BufferPos] == '\n') {
       ++File.BufferPos;
-      return EndLine(File, DroppedCr, "\r\n");
+      return;
     }
-    DroppedCr = true;
   }
 }
 
@@ -156,12 +151,6 @@ void LineFileClose(TLineFile& File) {
 
 bool LineFileFailed(const TLineFile& File) { return File.Failed; }
 
-bool LineFileLastLineAsWritten(const TLineFile& File) { return File.LastLineAsWritten; }
-
-bool LineFileStoppedAtMark(TLineFile& File) {
-  return File.Mode == lmReading && HasByte(File) && File.Buffer[File.BufferPos] == EndOfTextMark;
-}
-
 bool LineFileReadCompletely(TLineFile& File) {
   if (File.Mode != lmReading || File.Failed) return false;
   if (HasByte(File)) {
@@ -172,8 +161,8 @@ bool LineFileReadCompletely(TLineFile& File) {
   return !File.Failed;
 }
 
-void LineFileFlushToDisk(TLineFile& File) {
-  if (File.Mode != lmWriting) return;
-  if (File.BufferPos > 0) FlushBuffer(File);
-  if (!RawFlushToDisk(File.Handle)) File.Failed = true;
+std::uint64_t LineFileOffset(const TLineFile& File) { return File.BufferOffset + File.BufferPos; }
+
+void LineFileHandOn(TLineFile& File) {
+  if (File.Mode == lmWriting && File.BufferPos > 0) FlushBuffer(File);
 }

@@ -3,6 +3,7 @@
 #define MORVELLAN_PLATFORM_LINE_FILE_H
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,10 +27,10 @@ struct TLineFile {
   std::unique_ptr<char[]> Buffer;  // held while the file is open
   std::size_t BufferPos = 0;
   std::size_t BufferEnd = 0;
+  std::uint64_t BufferOffset = 0;  // reading: where in the file Buffer[0] stands
   bool FlushEachLine = false;
-  bool Failed = false;             // an open, read, write or close went wrong
-  bool ReachedEnd = false;         // reading: the system has no more bytes to give
-  bool LastLineAsWritten = false;  // reading: see LineFileLastLineAsWritten
+  bool Failed = false;      // an open, read, write or close went wrong
+  bool ReachedEnd = false;  // reading: the system has no more bytes to give
 };
 
 /// Standard output as a TLineFile, opened by the first line written to it.
@@ -53,6 +54,9 @@ void LineFileReadLine(TLineFile& File, std::string& Line);
 void LineFileWriteLine(TLineFile& File, std::string_view Text);
 /// Hands buffered bytes to the system when writing, closes the handle.
 void LineFileClose(TLineFile& File);
+/// Hands the buffered lines to the system now, so that they survive the
+/// process being killed; does nothing unless open for writing.
+void LineFileHandOn(TLineFile& File);
 
 /// Whether an open, read, write or close of this file failed since it was last
 /// opened or created.
@@ -61,15 +65,10 @@ bool LineFileFailed(const TLineFile& File);
 /// without error. False when the reader stopped at a 0x1A byte that has further
 /// bytes after it (a last 0x1A is the old end-of-file mark and loses nothing).
 bool LineFileReadCompletely(TLineFile& File);
-/// After LineFileReadLine: whether that line stood in the file exactly as
-/// LineFileWriteLine would write it: no CR dropped inside it, ended by LineEnd.
-bool LineFileLastLineAsWritten(const TLineFile& File);
-/// After reading to LineFileAtEnd: whether the reader stopped at a 0x1A byte
-/// rather than at the end of the data.
-bool LineFileStoppedAtMark(TLineFile& File);
-/// Makes the bytes written so far durable on disk; writes out the buffer first.
-/// A failure counts for LineFileFailed.
-void LineFileFlushToDisk(TLineFile& File);
+/// Reading: how many bytes of the file the reader has consumed, line ends and
+/// dropped CRs included; so a line read lies between the offsets before and
+/// after LineFileReadLine.
+std::uint64_t LineFileOffset(const TLineFile& File);
 
 /// Closes the file when it goes out of scope, so that an exception leaves no
 /// handle open and no buffered line unwritten.

@@ -1,6 +1,8 @@
 // POSIX arguments: argv as the system hands it, empty arguments skipped.
 #include "platform/arguments.h"
 
+const bool SlashOptions = false;
+
 static std::vector<std::string> Arguments;
 
 void SetProgramArguments(int Count, char** Values) {

@@ -1,5 +1,6 @@
 // POSIX directory enumeration with Windows-style attribute words: directory
-// from the entry type (links followed), hidden for names that begin with '.',
+// from the entry type (links followed), reparse point for a symbolic link,
+// hidden for names that begin with '.',
 // read-only for a clear owner-write bit, looked up only when a reader asks for
 // it; system and volume label are never set.
 #include "platform/dir_scan.h"
@@ -26,6 +27,11 @@ static bool StatusOf(DIR* Dir, const char* Name, struct stat& Info) {
          fstatat(dirfd(Dir), Name, &Info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
+static bool IsLink(DIR* Dir, const char* Name) {
+  struct stat Info;
+  return fstatat(dirfd(Dir), Name, &Info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(Info.st_mode);
+}
+
 static bool IsReadOnlyEntry(const TSearchRec& Rec) {
   assert(Rec.State != nullptr && "an attribute word is read before DirScanClose");
   struct stat Info;
@@ -47,6 +53,9 @@ static int ReadQualifying(TSearchRec& Rec) {
     if (Entry == nullptr) return errno != 0 ? errno : DirScanNoMoreEntries;
     uint32_t Attr = IsHiddenName(Entry->d_name) ? AttrHidden : 0;
     const bool Stated = Entry->d_type == DT_UNKNOWN || Entry->d_type == DT_LNK;
+    if (Entry->d_type == DT_LNK ||
+        (Entry->d_type == DT_UNKNOWN && IsLink(Rec.State->Dir, Entry->d_name)))
+      Attr |= AttrReparsePoint;
     struct stat Info;
     if (Stated && StatusOf(Rec.State->Dir, Entry->d_name, Info)) {
       if (S_ISDIR(Info.st_mode)) Attr |= AttrDirectory;

@@ -11,6 +11,7 @@
 
 const char PathDelimiter = '/';
 const char* const PathSplitCharacters = "/";
+const bool NamesIgnoreCase = false;
 const bool BareAbsoluteRootIsLocal = true;
 
 bool IsAbsolutePath(std::string_view Path) { return Path.starts_with('/'); }
@@ -40,9 +41,12 @@ bool IsReadOnly(const std::string& Path) {
 
 bool DeleteFileAt(const std::string& Path) {
   struct stat Info;
-  if (lstat(Path.c_str(), &Info) != 0 || S_ISDIR(Info.st_mode)) return false;
+  if (lstat(Path.c_str(), &Info) != 0) return false;
   // Refused when owner-write is clear: Windows refuses read-only files and both builds must agree.
-  if (!S_ISLNK(Info.st_mode) && !(Info.st_mode & S_IWUSR)) return false;
+  if (S_ISDIR(Info.st_mode) || (!S_ISLNK(Info.st_mode) && !(Info.st_mode & S_IWUSR))) {
+    errno = S_ISDIR(Info.st_mode) ? EISDIR : EACCES;
+    return false;
+  }
   return unlink(Path.c_str()) == 0;
 }
 
@@ -67,6 +71,28 @@ bool FlushDirectory(const std::string& Path) {
   bool Flushed = fsync(Fd) == 0;
   return close(Fd) == 0 && Flushed;
 }
+
+const int AlreadyExistsError = EEXIST;
+
+int MakeDirectory(const std::string& Path) { return mkdir(Path.c_str(), 0777) == 0 ? 0 : errno; }
+
+int MakeDirectoryLike(const std::string& Path, const std::string& Model) {
+  struct stat Info;
+  if (stat(Model.c_str(), &Info) != 0) return errno;
+  if (mkdir(Path.c_str(), 0700) != 0) return errno;
+  return chmod(Path.c_str(), Info.st_mode & 07777) == 0 ? 0 : errno;
+}
+
+int DirectoryAccess(const std::string& Path, bool ForWriting) {
+  struct stat Info;
+  if (stat(Path.c_str(), &Info) != 0) return errno;
+  if (!S_ISDIR(Info.st_mode)) return ENOTDIR;
+  return !ForWriting || access(Path.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
+}
+
+bool RemoveFileNow(const char* Path) { return unlink(Path) == 0; }
+
+bool RemoveDirectoryNow(const char* Path) { return rmdir(Path) == 0; }
 
 static std::string CurrentDirectory() {
   std::vector<char> Buffer(256);

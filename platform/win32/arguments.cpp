@@ -6,6 +6,8 @@
 
 #include "platform/code_page.h"
 
+const bool SlashOptions = true;
+
 static const std::vector<std::string>& Arguments() {
   static const std::vector<std::string> Cut = [] {
     std::vector<std::string> All = CutCommandLine(GetCommandLineA(), SystemLeadBytes());

@@ -7,6 +7,7 @@
 
 const char PathDelimiter = '\\';
 const char* const PathSplitCharacters = "\\:";
+const bool NamesIgnoreCase = true;
 const bool BareAbsoluteRootIsLocal = false;
 
 static bool IsSlash(char Ch) { return Ch == '\\' || Ch == '/'; }
@@ -44,7 +45,10 @@ bool IsReadOnly(const std::string& Path) {
 bool DeleteFileAt(const std::string& Path) {
   DWORD Attr = GetFileAttributesA(Path.c_str());
   if (Attr == INVALID_FILE_ATTRIBUTES) return false;
-  if (Attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+  if (Attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
   return DeleteFileA(Path.c_str()) != 0;
 }
 
@@ -61,6 +65,25 @@ bool ReplaceFileWith(const std::string& Target, const std::string& Source) {
 }
 
 bool FlushDirectory(const std::string&) { return true; }
+
+const int AlreadyExistsError = ERROR_ALREADY_EXISTS;
+
+int MakeDirectory(const std::string& Path) {
+  return CreateDirectoryA(Path.c_str(), nullptr) ? 0 : static_cast<int>(GetLastError());
+}
+
+// The new directory inherits its access rights from its parent, as Windows does for every one.
+int MakeDirectoryLike(const std::string& Path, const std::string&) { return MakeDirectory(Path); }
+
+int DirectoryAccess(const std::string& Path, bool) {
+  DWORD Attr = GetFileAttributesA(Path.c_str());
+  if (Attr == INVALID_FILE_ATTRIBUTES) return static_cast<int>(GetLastError());
+  return (Attr & FILE_ATTRIBUTE_DIRECTORY) ? 0 : ERROR_DIRECTORY;
+}
+
+bool RemoveFileNow(const char* Path) { return DeleteFileA(Path) != 0; }
+
+bool RemoveDirectoryNow(const char* Path) { return RemoveDirectoryA(Path) != 0; }
 
 std::string FullPathName(const std::string& Path) {
   std::vector<char> Buffer(MAX_PATH);

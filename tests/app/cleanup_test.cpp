@@ -11,13 +11,16 @@
 namespace {
 
 const std::string LogWritten = Written("Log file written to Morvellan.log\n");
+// The system's code for a missing file: ENOENT and ERROR_FILE_NOT_FOUND are both 2.
+constexpr int NoSuchFile = 2;
 
 class CleanupTest : public TRunTest {
  protected:
-  /// Makes WorkDir/CVS with Entries, a local Root and Repository.
+  /// Makes WorkDir/CVS with Entries, a local Root and Repository, and the repository directory.
   void MakeAdmin(const std::string& WorkDir, const std::string& Entries,
                  const std::string& RepositoryPath) {
     MakeAdminWithRoot(WorkDir, Entries, ":local:" + PathOf("repo") + "\r\n", RepositoryPath);
+    MakeDirectories(PathOf("repo/" + RepositoryPath));
   }
   void MakeAdminWithRoot(const std::string& WorkDir, const std::string& Entries,
                          const std::string& RootText, const std::string& RepositoryPath) {
@@ -33,9 +36,12 @@ class CleanupTest : public TRunTest {
       WriteBytes(PathOf(WorkDir + "/" + Name), "contents of " + Name);
     }
   }
-  /// The repository directory as Morvellan builds it.
+  /// The repository directory as Morvellan builds it, and as it names it in its lines.
   std::string RepositoryDirectory(const std::string& RepositoryPath) {
-    return PathOf("repo") + PathSeparator() + RepositoryPath + PathSeparator();
+    return RepositoryNamed(RepositoryPath) + PathSeparator();
+  }
+  std::string RepositoryNamed(const std::string& RepositoryPath) {
+    return PathOf("repo") + PathSeparator() + RepositoryPath;
   }
   /// The lines of Morvellan's output, each without its line end, sorted.
   static std::vector<std::string> SortedLines(std::string_view Text) {
@@ -55,7 +61,7 @@ const char ProjEntries[] =
     "D/src////\n";
 
 TEST_F(CleanupTest, TestModeChangesNothingButTheLog) {
-  WriteIgnoreFile("*.OBJ\r\nobj\r\n");
+  WriteIgnoreFile("*.obj obj\r\n");
   MakeAdmin("wc", ProjEntries, "proj");
   MakeFiles("wc", "proj", {"foo.obj", "keep.c"});
   TTreeSnapshot Before = SnapshotTree(Root());
@@ -63,81 +69,95 @@ TEST_F(CleanupTest, TestModeChangesNothingButTheLog) {
   TProcessResult Result = Run({PathOf("wc")});
   EXPECT_EQ(0, Result.ExitCode);
   const std::string Admin = PathOf("wc/CVS");
+  const std::string Summary = Written(
+      "Would remove 1 entry from 1 file and delete 1 revision file; 0 directories would be left "
+      "unchanged.\n");
   const std::string Console = Written(
                                   "Test mode.  No CVS files will be changed.\n"
                                   "Ignored files read from: " +
                                   IgnoreFile() + "\nProcessing: " + Admin + "\n") +
-                              LogWritten;
+                              Summary + LogWritten;
   EXPECT_EQ(Console, Result.StdOut);
   EXPECT_EQ("", Result.StdErr);
+  // The directory line D/obj stays: only file lines are removed.
   const std::string Entries = Admin + PathSeparator() + "Entries";
   EXPECT_EQ(Written("Test mode.  No CVS files will be changed.\n"
                     "Ignored files read from: " +
                     IgnoreFile() + "\nProcessing: " + Admin + "\nRemove from " + Entries +
                     ": /foo.obj/1.1/Thu Jan  1 00:00:00 2004//\n"
-                    "Remove from " +
-                    Entries + ": D/obj////\nDelete from repository: " +
+                    "Delete from repository: " +
                     RepositoryDirectory("proj") + "foo.obj,v\n") +
-                LogWritten,
+                Summary + LogWritten,
             Log());
   EXPECT_EQ(Before, SnapshotTree(Root()));
 }
 
 TEST_F(CleanupTest, LiveModeMakesExactlyTheExpectedChanges) {
   WriteIgnoreFile("*.obj\r\nobj\r\n");
-  MakeAdmin("wc", ProjEntries, "proj");
+  MakeAdmin("wc", ProjEntries + std::string("X/bar.obj/kept/by/cvs\n"), "proj");
   WriteBytes(PathOf("wc/CVS/Entries.Extra"), "/foo.obj////\r\n/keep.c////");
   MakeFiles("wc", "proj", {"foo.obj", "keep.c", "bar.obj"});
-  WriteBytes(PathOf("repo/proj/old.obj,v.bak"), "");  // the name before ",v" decides
-  WriteBytes(PathOf("repo/proj/dir.obj,v/x"), "");    // directories are never touched
+  WriteBytes(PathOf("repo/proj/old.obj,v.bak"), "");     // the name before ",v" decides
+  WriteBytes(PathOf("repo/proj/a.obj,v2.c,v"), "");      // the last ",v": a.obj,v2.c stays
+  WriteBytes(PathOf("repo/proj/dir.obj,v/x"), "");       // directories are never touched
+  WriteBytes(PathOf("repo/proj/Attic/gone.obj,v"), "");  // Attic is part of the directory
+  WriteBytes(PathOf("repo/proj/sub/deeper.obj,v"), "");  // other subfolders are not
   ASSERT_EQ(0, ChangeFileAttributes(PathOf("repo/proj/bar.obj,v"), AttrReadOnly));
   TTreeSnapshot Before = SnapshotTree(Root());
 
   TProcessResult Result = Run({"-f", PathOf("wc")});
   EXPECT_EQ(0, Result.ExitCode);
   EXPECT_EQ("", Result.StdErr);
+  EXPECT_NE(std::string::npos,
+            Result.StdOut.find(Written("Removed 2 entries from 2 files and deleted 4 revision "
+                                       "files; 0 directories left unchanged.\n")))
+      << Result.StdOut;
 
   TTreeSnapshot Expected = Before;
   std::string Perms = Before["wc/CVS/Entries"].substr(0, Before["wc/CVS/Entries"].find(' ', 5));
-  // Kept lines come back with the platform's line end, the last one too.
-  Expected["wc/CVS/Entries"] =
-      Perms + " " + Written("/keep.c/1.2/Thu Jan  1 00:00:00 2004//\nD/src////\n");
-  Expected["wc/CVS/Entries.Extra"] = Perms + " " + Written("/keep.c////\n");
-  Expected.erase("repo/proj/foo.obj,v");
-  Expected.erase("repo/proj/bar.obj,v");
-  Expected.erase("repo/proj/old.obj,v.bak");
+  // Only the removed lines' bytes go; directory lines and lines of unknown kinds stay.
+  Expected["wc/CVS/Entries"] = Perms +
+                               " /keep.c/1.2/Thu Jan  1 00:00:00 2004//\nD/obj////\nD/src////\n"
+                               "X/bar.obj/kept/by/cvs\n";
+  Expected["wc/CVS/Entries.Extra"] = Perms + " /keep.c////";
+  for (const char* Gone : {"foo.obj,v", "bar.obj,v", "old.obj,v.bak", "Attic/gone.obj,v"})
+    Expected.erase(std::string("repo/proj/") + Gone);
   EXPECT_EQ(Expected, SnapshotTree(Root()));
 
   std::vector<std::string> Deleted;
   for (const std::string& Line : SortedLines(Log()))
     if (Line.starts_with("Delete from repository: ")) Deleted.push_back(Line);
   const std::string Dir = RepositoryDirectory("proj");
-  EXPECT_EQ((std::vector<std::string>{"Delete from repository: " + Dir + "bar.obj,v",
-                                      "Delete from repository: " + Dir + "foo.obj,v",
-                                      "Delete from repository: " + Dir + "old.obj,v.bak"}),
+  EXPECT_EQ((std::vector<std::string>{
+                "Delete from repository: " + Dir + "Attic" + PathSeparator() + "gone.obj,v",
+                "Delete from repository: " + Dir + "bar.obj,v",
+                "Delete from repository: " + Dir + "foo.obj,v",
+                "Delete from repository: " + Dir + "old.obj,v.bak"}),
             Deleted);
 }
 
-TEST_F(CleanupTest, LiveModeRewritesOnlyWhatWouldChange) {
+TEST_F(CleanupTest, LiveModeCutsOutTheRemovedLinesAndKeepsEveryOtherByte) {
   struct TRow {
     const char* Entries;
-    std::string Expected;
+    const char* Expected;
   };
   const TRow Rows[] = {
-      {"/a.c/1.1//\n/b.c/1.1//",
-       Written("/a.c/1.1//\n/b.c/1.1//\n")},  // the last line gets its end
-      {"/a.c/1.1//\r\n", Written("/a.c/1.1//\n")},
-      {"/a.c/1.1//\n/x.obj/1.1//\n/b.c/1.1//\r\n", Written("/a.c/1.1//\n/b.c/1.1//\n")},
-      {"/a.c/1.\r1//\n", Written("/a.c/1.1//\n")},  // a lone CR is dropped
-      {"/a.c/1.1//\n\x1A", Written("/a.c/1.1//\n")},
-      {"/x.obj/1.1//\n", ""},
+      // Nothing removed: never written, whatever its line ends.
+      {"/a.c/1.1//\n/b.c/1.1//", "/a.c/1.1//\n/b.c/1.1//"},
+      {"/a.c/1.1//\r\n", "/a.c/1.1//\r\n"},
+      {"/a.c/1.\r1//\n\x1A", "/a.c/1.\r1//\n\x1A"},
+      {"D/x.obj////\nD\nX/x.obj/\n", "D/x.obj////\nD\nX/x.obj/\n"},  // only file lines go
+      // Kept lines keep their own ends, lone CRs and a last 0x1A.
+      {"/a.c/1.1//\n/x.obj/1.1//\n/b.c/1.1//\r\n", "/a.c/1.1//\n/b.c/1.1//\r\n"},
+      {"/a.c/1.\r1//\r\n/x.obj//\r\n/b.c//\x1A", "/a.c/1.\r1//\r\n/b.c//\x1A"},
+      {"/a.c//\n/x.obj//", "/a.c//\n"},
+      {"/x.obj/1.\r1//\n/y.obj//\r\n", ""},
   };
   WriteIgnoreFile("*.obj\n");
   for (std::size_t Index = 0; Index < std::size(Rows); ++Index)
     MakeAdmin("wc/" + std::to_string(Index), Rows[Index].Entries, "proj");
-  // Already as it would be written, and read-only: left alone without a word,
-  // and its revision files go all the same.
-  const std::string Same = Written("/a.c/1.1//\nD/sub////\nD\n");
+  // Left alone without a word although read-only, and its revision files go all the same.
+  const std::string Same = "/a.c/1.1//\nD/sub////\nD\n";
   MakeAdmin("wc/same", Same, "same");
   MakeFiles("wc/same", "same", {"x.obj"});
   ASSERT_EQ(0, ChangeFileAttributes(PathOf("wc/same/CVS/Entries"), AttrReadOnly));
@@ -156,34 +176,61 @@ TEST_F(CleanupTest, LiveModeRewritesOnlyWhatWouldChange) {
   EXPECT_FALSE(Exists(PathOf("repo/same/x.obj,v")));
 }
 
-TEST_F(CleanupTest, UnmergedEntriesLogLeavesTheDirectoryAlone) {
+// The test-mode log with the words of live mode: the mode line and the summary's wording.
+std::string AsLiveLog(std::string Log) {
+  const std::pair<std::string, std::string> Words[] = {
+      {"Test mode.  No CVS files will be changed.",
+       "Live mode selected: CVS files will be modified"},
+      {"Would remove ", "Removed "},
+      {" and delete ", " and deleted "},
+      {" would be left unchanged.", " left unchanged."}};
+  for (const auto& [From, To] : Words) Log.replace(Log.find(From), From.size(), To);
+  return Log;
+}
+
+TEST_F(CleanupTest, TestModePredictsLiveModeLineForLine) {
   WriteIgnoreFile("*.obj\n");
+  // Unmerged Entries.Log: an "A" line would bring the entry back after its revision file is gone.
   MakeAdmin("wc", "/a.obj/1.1//\n/b.c/1.1//\n", "proj");
   MakeFiles("wc", "proj", {"a.obj"});
   WriteBytes(PathOf("wc/CVS/Entries.Log"), "A /a.obj/1.1//\n");
   MakeAdmin("wc/sub", "/c.obj/1.1//\n", "proj/sub");  // its own folder has no Entries.Log
   MakeFiles("wc/sub", "proj/sub", {"c.obj"});
+  MakeAdmin("wc/ro", "/d.obj/1.1//\n", "proj/ro");
+  MakeFiles("wc/ro", "proj/ro", {"d.obj"});
+  ASSERT_EQ(0, ChangeFileAttributes(PathOf("wc/ro/CVS/Entries"), AttrReadOnly));
+  MakeAdmin("wc/gone", "/e.obj/1.1//\n", "proj/gone");
+  std::filesystem::remove(PathOf("repo/proj/gone"));  // no repository directory
+  MakeAdminWithRoot("wc/remote", "/f.obj/1.1//\n", ":ext:me@host:/cvs\n", "proj/remote");
   TTreeSnapshot Before = SnapshotTree(Root());
 
   TProcessResult Test = Run({PathOf("wc")});
-  const std::string Line = "Directory left unchanged (CVS has not merged its Entries.Log yet): " +
-                           PathOf("wc/CVS/Entries.Log");
-  EXPECT_EQ(std::string::npos, Test.StdOut.find(Line));
+  EXPECT_EQ(2, Test.ExitCode);
+  EXPECT_EQ(Before, SnapshotTree(Root()));
   const std::string TestLog = Log();
-
   TProcessResult Live = Run({"-f", PathOf("wc")});
-  EXPECT_EQ(0, Live.ExitCode);
-  EXPECT_NE(std::string::npos,
-            Live.StdOut.find(Written("Processing: " + PathOf("wc/CVS") + "\n" + Line + "\n")))
-      << Live.StdOut;
-  // The same record as test mode but for the mode line and that one line.
-  std::string LiveLog = Log();
-  LiveLog.erase(LiveLog.find(Line), Line.size() + LineEnd.size());
-  EXPECT_EQ(TestLog.substr(TestLog.find(LineEnd)), LiveLog.substr(LiveLog.find(LineEnd)));
+  EXPECT_EQ(2, Live.ExitCode);
+  EXPECT_EQ(AsLiveLog(TestLog), Log());
+
+  const std::string Said = Live.StdOut;
+  for (const std::string& Line :
+       {"Directory left unchanged (CVS has not merged its Entries.Log yet): " +
+            PathOf("wc/CVS/Entries.Log"),
+        "Left unchanged (read-only): " + PathOf("wc/ro/CVS/Entries"),
+        "Repository left unchanged (entries not rewritten): " + RepositoryNamed("proj/ro"),
+        "Directory left unchanged (cannot lock the repository (" + SystemErrorText(NoSuchFile) +
+            ")): " + RepositoryNamed("proj/gone"),
+        std::string("Repository not local, its revision files are kept: :ext:me@host:/cvs"),
+        std::string("Removed 2 entries from 2 files and deleted 1 revision file; 3 directories "
+                    "left unchanged.")})
+    EXPECT_NE(std::string::npos, Said.find(Written(Line + "\n"))) << Line << "\n" << Said;
+  // A directory left unchanged for a reason known beforehand lists nothing it did not do.
+  for (const char* Name : {"a.obj", "d.obj", "e.obj"})
+    EXPECT_EQ(std::string::npos, Log().find(Name)) << Name;
   TTreeSnapshot Expected = Before;
   Expected.erase("repo/proj/sub/c.obj,v");
-  Expected["wc/sub/CVS/Entries"] =
-      Before["wc/sub/CVS/Entries"].substr(0, Before["wc/sub/CVS/Entries"].find(' ', 5)) + " ";
+  for (const char* Emptied : {"wc/sub/CVS/Entries", "wc/remote/CVS/Entries"})
+    Expected[Emptied] = Before[Emptied].substr(0, Before[Emptied].find(' ', 5)) + " ";
   EXPECT_EQ(Expected, SnapshotTree(Root()));
 }
 
@@ -196,6 +243,8 @@ TEST_F(CleanupTest, RootAndRepositoryFormsThatCvsWrites) {
   };
   const TRow Rows[] = {
       {"absolute", ":local:" + PathOf("repo"), PathOf("repo/absolute"), true},
+      {"fork", ":fork:" + PathOf("repo"), "fork", true},
+      {"upper", ":LOCAL:" + PathOf("repo"), "upper", true},  // methods in any case of letters
       {"bare", PathOf("repo") + "\n", "bare", BareAbsoluteRootIsLocal},
       {"bare-relative", "repo", "bare-relative", false},
       {"pserver", ":pserver:me@host:" + PathOf("repo"), "pserver", false},
@@ -220,14 +269,19 @@ TEST_F(CleanupTest, SingleFileModeRemovesOnlyTheNamedFile) {
   MakeFiles("wc", "proj", {"foo.c", "foo.obj", "bar.c"});
   WriteBytes(PathOf("repo/proj/foo.c,v.old"), "");
 
-  TProcessResult Result = Run({"-f", PathOf("wc/Foo.C")});
-  EXPECT_EQ(0, Result.ExitCode);
-  EXPECT_EQ(Written("Live mode selected: CVS files will be modified\n"
-                    "Ignored files read from: " +
-                    IgnoreFile() + "\nProcessing: " + PathOf("wc/CVS") + "\n") +
-                LogWritten,
-            Result.StdOut);
-  EXPECT_EQ(Written("/foo.obj/1.1//\n/bar.c/1.1//\n"), ReadBytes(PathOf("wc/CVS/Entries")));
+  // On POSIX, as for CVS there, Foo.C names another file.
+  TProcessResult Other = Run({"-f", PathOf("wc/Foo.C")});
+  EXPECT_EQ(0, Other.ExitCode);
+  EXPECT_EQ(NamesIgnoreCase, !Exists(PathOf("repo/proj/foo.c,v")));
+  if (!NamesIgnoreCase) Run({"-F", PathOf("wc/foo.c")});
+  const std::string Line = Written(
+      "Live mode selected: CVS files will be modified\n"
+      "Ignored files read from: " +
+      IgnoreFile() + "\nProcessing: " + PathOf("wc/CVS") +
+      "\nRemoved 1 entry from 1 file and deleted 2 revision files; 0 directories left "
+      "unchanged.\n");
+  EXPECT_EQ(Line + LogWritten, NamesIgnoreCase ? Other.StdOut : Line + LogWritten);
+  EXPECT_EQ("/foo.obj/1.1//\r\n/bar.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
   EXPECT_FALSE(Exists(PathOf("repo/proj/foo.c,v")));
   EXPECT_FALSE(Exists(PathOf("repo/proj/foo.c,v.old")));
   EXPECT_TRUE(Exists(PathOf("repo/proj/foo.obj,v")));
@@ -249,12 +303,12 @@ TEST_F(CleanupTest, MissingRootEndsTheRunAfterItsProcessingLine) {
   EXPECT_NE(std::string::npos, Result.StdErr.find(Written(".\n") + Message)) << Result.StdErr;
   const std::string End = Written(".\n\n");
   EXPECT_EQ(End, Result.StdErr.substr(Result.StdErr.size() - End.size()));
-  // The log keeps every line up to the failure.
-  EXPECT_EQ(Lines + Written("Remove from " + PathOf("wc/CVS/Entries") + ": /a.obj/1.1//\n"), Log());
+  // Root is read before anything of the directory is logged; the log keeps every line up to it.
+  EXPECT_EQ(Lines, Log());
 }
 
 TEST_F(CleanupTest, SingleFileModeWithoutAdministrativeDirectoryFails) {
-  MakeDirectory(PathOf("wc"));
+  MakeDirectories(PathOf("wc"));
   TProcessResult Result = Run({PathOf("wc/x.c")});
   EXPECT_EQ(1, Result.ExitCode);
   EXPECT_NE(std::string::npos,
@@ -277,34 +331,22 @@ TEST_F(CleanupTest, MalformedPatternEndsTheRunOnlyWhenANameReachesIt) {
   EXPECT_EQ("/a.obj/1.1//\r\n/b.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
 }
 
-TEST_F(CleanupTest, RemoteRootFiltersEntriesOnly) {
+TEST_F(CleanupTest, RemoteRootFiltersEntriesOnlyAndSaysSoOnce) {
   WriteIgnoreFile("*.obj\r\n");
-  MakeAdminWithRoot("wc", "/a.obj/1.1//\r\n/b.c/1.1//\r\n", ":pserver:me@host:/cvs\r\n", "proj");
+  const std::string Remote = ":pserver:me@host:/cvs";
+  MakeAdminWithRoot("wc", "/a.obj/1.1//\r\n/b.c/1.1//\r\n", Remote + "\r\n", "proj");
+  MakeAdminWithRoot("wc/sub", "/c.obj/1.1//\n", Remote + "\n", "proj/sub");
   MakeFiles("wc", "proj", {"a.obj"});
   std::filesystem::remove(PathOf("wc/CVS/Repository"));  // never read for a remote root
   TProcessResult Result = Run({"-f", PathOf("wc")});
   EXPECT_EQ(0, Result.ExitCode);
-  EXPECT_EQ(Written("/b.c/1.1//\n"), ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_EQ("/b.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_EQ("", ReadBytes(PathOf("wc/sub/CVS/Entries")));
   EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
-}
-
-TEST_F(CleanupTest, ReadOnlyEntriesKeepsTheRepositoryToo) {
-  WriteIgnoreFile("*.obj\r\n");
-  MakeAdmin("wc", "/a.obj/1.1//\n", "proj");
-  MakeFiles("wc", "proj", {"a.obj"});
-  ASSERT_EQ(0, ChangeFileAttributes(PathOf("wc/CVS/Entries"), AttrReadOnly));
-  TProcessResult Result = Run({"-f", PathOf("wc")});
-  EXPECT_EQ(0, Result.ExitCode);
-  EXPECT_EQ("/a.obj/1.1//\n", ReadBytes(PathOf("wc/CVS/Entries")));
-  EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
-  const std::string Repository = PathOf("repo") + PathSeparator() + "proj";
-  EXPECT_NE(std::string::npos,
-            Result.StdOut.find(Written(
-                "Left unchanged (read-only): " + PathOf("wc/CVS/Entries") +
-                "\nRepository left unchanged (entries not rewritten): " + Repository + "\n")))
-      << Result.StdOut;
-  EXPECT_NE(std::string::npos,
-            Log().find("Delete from repository: " + RepositoryDirectory("proj") + "a.obj,v"));
+  const std::string Said = "Repository not local, its revision files are kept: " + Remote;
+  const std::size_t First = Result.StdOut.find(Said);
+  EXPECT_NE(std::string::npos, First) << Result.StdOut;
+  EXPECT_EQ(std::string::npos, Result.StdOut.find(Said, First + 1)) << Result.StdOut;
 }
 
 TEST_F(CleanupTest, EntriesWithAnEndOfFileMarkBeforeTheEndAreKept) {
@@ -313,7 +355,7 @@ TEST_F(CleanupTest, EntriesWithAnEndOfFileMarkBeforeTheEndAreKept) {
   MakeAdmin("wc", Damaged, "proj");
   MakeFiles("wc", "proj", {"a.obj"});
   TProcessResult Result = Run({"-f", PathOf("wc")});
-  EXPECT_EQ(0, Result.ExitCode);
+  EXPECT_EQ(2, Result.ExitCode);
   EXPECT_EQ(Damaged, ReadBytes(PathOf("wc/CVS/Entries")));
   EXPECT_FALSE(Exists(PathOf("wc/CVS/Entries.out")));
   EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
@@ -321,10 +363,10 @@ TEST_F(CleanupTest, EntriesWithAnEndOfFileMarkBeforeTheEndAreKept) {
             Result.StdOut.find(Written("Left unchanged (0x1A end-of-file mark before the end): " +
                                        PathOf("wc/CVS/Entries") + "\n")));
 
-  // A last 0x1A loses nothing: the file is rewritten without it.
+  // A last 0x1A loses nothing: the file is rewritten, and keeps it.
   MakeAdmin("wc", "/a.obj/1.1//\r\n/b.c/1.1//\r\n\x1A", "proj");
-  Run({"-f", PathOf("wc")});
-  EXPECT_EQ(Written("/b.c/1.1//\n"), ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_EQ(0, Run({"-f", PathOf("wc")}).ExitCode);
+  EXPECT_EQ("/b.c/1.1//\r\n\x1A", ReadBytes(PathOf("wc/CVS/Entries")));
   EXPECT_FALSE(Exists(PathOf("repo/proj/a.obj,v")));
 }
 
@@ -332,14 +374,16 @@ TEST_F(CleanupTest, UnwritableCopyLeavesEntriesAsTheyWere) {
   WriteIgnoreFile("*.obj\r\n");
   MakeAdmin("wc", "/a.obj/1.1//\n/b.c/1.1//\n", "proj");
   MakeFiles("wc", "proj", {"a.obj"});
-  MakeDirectory(PathOf("wc/CVS/Entries.out"));
+  MakeDirectories(PathOf("wc/CVS/Entries.out"));
   TProcessResult Result = Run({"-f", PathOf("wc")});
-  EXPECT_EQ(0, Result.ExitCode);
+  EXPECT_EQ(2, Result.ExitCode);
   EXPECT_EQ("/a.obj/1.1//\n/b.c/1.1//\n", ReadBytes(PathOf("wc/CVS/Entries")));
   EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
   EXPECT_NE(std::string::npos,
             Result.StdOut.find(Written(
-                "Left unchanged (cannot write its new copy): " + PathOf("wc/CVS/Entries") + "\n")));
+                "Left unchanged (cannot write its new copy): " + PathOf("wc/CVS/Entries") +
+                "\nRepository left unchanged (entries not rewritten): " + RepositoryNamed("proj") +
+                "\n")));
 }
 
 TEST_F(CleanupTest, WalkFindsEveryAdministrativeDirectoryOnce) {
@@ -350,10 +394,11 @@ TEST_F(CleanupTest, WalkFindsEveryAdministrativeDirectoryOnce) {
   MakeAdmin("wc/.hidden", "/d.obj/1.1//\r\n", "proj/.hidden");
   WriteBytes(PathOf("wc/other/cvs/CVS/Entries"), "");            // lower-case cvs is walked
   WriteBytes(PathOf("wc/CVS/CVS/Entries"), "/never.obj/1.1//");  // never reached
-  MakeDirectory(PathOf("wc/empty"));
+  MakeDirectories(PathOf("wc/empty"));
 
   TProcessResult Result = Run({PathOf("wc/")});
   ASSERT_EQ(1, Result.ExitCode) << "wc/other/cvs/CVS has no Root: " << Result.StdErr;
+  MakeFiles("wc", "proj", {"a.obj"});
   std::filesystem::remove_all(PathOf("wc/other"));
   Result = Run({PathOf("wc")});
   EXPECT_EQ(0, Result.ExitCode) << Result.StdErr;
@@ -369,6 +414,7 @@ TEST_F(CleanupTest, WalkFindsEveryAdministrativeDirectoryOnce) {
 }
 
 TEST_F(CleanupTest, StartDirectoryNamedCvsIsNotProcessed) {
+  WriteIgnoreFile("*.obj\n");
   MakeAdmin("wc", "", "proj");
   TProcessResult Result = Run({PathOf("wc/CVS")});
   EXPECT_EQ(0, Result.ExitCode);

@@ -82,6 +82,7 @@ prepare_entries_log() {
   removed=(sub/helper.obj) # the top folder is left alone
   left_alone=(main.obj data.obj x.obj)
   just_before_run=write_entries_log
+  status=2 # a directory left unchanged
 }
 # Any CVS command merges Entries.Log, so it is written last.
 write_entries_log() { printf 'A %s\n' "$(grep '^/x.obj/' CVS/Entries)" >CVS/Entries.Log; }
@@ -103,7 +104,7 @@ check_row() {
   cp -a "$master" "$repo"
   local root=":local:$repo"
   [ "$root_kind" = bare ] && root="$repo"
-  status_extra=() left_alone=() removed=(main.obj sub/helper.obj data.obj) just_before_run=:
+  status_extra=() left_alone=() removed=(main.obj sub/helper.obj data.obj) just_before_run=: status=0
   (cd "$dir" && cvs_q -d "$root" checkout -d wc "$@" proj)
   local wc="$dir/wc"
   cd "$wc" && $prepare && cd "$work" # in this shell: a row may change the lists above
@@ -115,16 +116,20 @@ check_row() {
   (cd "$wc" && $just_before_run)
   before=$(snapshot "$wc" && snapshot "$repo")
   mkdir "$dir/run" # where Morvellan writes its log
-  (cd "$dir/run" && HOME="$user_home" "$morvellan" "$wc" >/dev/null) || fail "test mode failed"
+  local code=0
+  (cd "$dir/run" && HOME="$user_home" "$morvellan" "$wc" >/dev/null) || code=$?
+  [ "$code" = "$status" ] || fail "test mode ended with $code"
   [ "$before" = "$(snapshot "$wc" && snapshot "$repo")" ] || fail "test mode changed files"
   grep -q "Delete from repository: $repo/proj/sub/helper.obj,v" "$dir/run/Morvellan.log" ||
     fail "test mode did not log the deletion of helper.obj,v"
 
   # LeakSanitizer cannot run under a tracer; the untraced test-mode run above keeps it.
+  code=0
   (cd "$dir/run" && HOME="$user_home" ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
     strace -qq -o "$dir/live.trace" \
     -e trace=openat,rename,renameat,renameat2,fsync,unlink,unlinkat "$morvellan" -f "$wc" \
-    >"$dir/live.out") || fail "live mode failed"
+    >"$dir/live.out") || code=$?
+  [ "$code" = "$status" ] || fail "live mode ended with $code"
   if [ "$row" = trunk ]; then
     durable_order "$wc" "$repo" "$dir/live.trace" || fail "main.obj,v went before CVS/ was flushed"
   fi

@@ -22,21 +22,45 @@ class IgnoreListTest : public TRunTest {
   }
 };
 
-TEST_F(IgnoreListTest, OneLowerCasedPatternPerWholeLine) {
-  WriteIgnoreFile("*.OBJ\r\nThumbs.db\n*.obj\r\n\r\n *.obj\r*.obj *.exe\n# objects\n!\n\xC9\n");
-  LoadIgnoreList();
-  EXPECT_EQ((TStringList{"*.obj", "thumbs.db", "*.obj", "", " *.obj", "*.obj *.exe", "# objects",
-                         "!", "\xC9"}),
-            IgnoreList);
+// The patterns as the list holds them: lower-cased only where names ignore case.
+static TStringList Cased(TStringList Patterns) {
+  if (NamesIgnoreCase)
+    for (std::string& Pattern : Patterns) Pattern = LowerAscii(Pattern);
+  return Patterns;
 }
 
-TEST_F(IgnoreListTest, MissingOrEmptyFileGivesAnEmptyList) {
-  IgnoreList = {"stale"};
-  LoadIgnoreList();
-  EXPECT_TRUE(IgnoreList.empty());
+TEST_F(IgnoreListTest, PatternsAsCvsReadsThem) {
+  struct TRow {
+    const char* Text;
+    TStringList Expected;
+  };
+  const TRow Rows[] = {
+      {"*.OBJ\r\nThumbs.db\n*.obj\r\n", {"*.OBJ", "Thumbs.db", "*.obj"}},
+      {"*.o *.obj core\n", {"*.o", "*.obj", "core"}},  // several patterns to a line
+      {"\t*.a\t *.b  \r\n", {"*.a", "*.b"}},  // tabs and spaces separate, at either end too
+      {"\n\r\n   \n\t\n", {}},                // blank lines give nothing
+      {"*.o\n!\n*.c", {"*.c"}},               // "!" empties the list read so far
+      {"*.o ! *.c\n", {"*.c"}},
+      {"a!b !x\n", {"a!b", "!x"}},        // only a "!" of its own
+      {"# objects\n", {"#", "objects"}},  // no comments
+      {"\xC9\n", {"\xC9"}},
+  };
+  for (const TRow& Row : Rows) {
+    SCOPED_TRACE(testing::PrintToString(std::string(Row.Text)));
+    WriteIgnoreFile(Row.Text);
+    const TIgnoreFile File = FindIgnoreFile();
+    ASSERT_TRUE(File.Present);
+    EXPECT_EQ(IgnoreFile(), File.Path);
+    LoadIgnoreList(File.Path);
+    EXPECT_EQ(Cased(Row.Expected), IgnoreList);
+  }
+}
+
+TEST_F(IgnoreListTest, MissingOrEmptyFileGivesNoPatterns) {
+  EXPECT_FALSE(FindIgnoreFile().Present);
   WriteIgnoreFile("");
   IgnoreList = {"stale"};
-  LoadIgnoreList();
+  LoadIgnoreList(FindIgnoreFile().Path);
   EXPECT_TRUE(IgnoreList.empty());
 }
 
@@ -47,10 +71,14 @@ TEST_F(IgnoreListTest, PatternsAreMatchedAsTheyStand) {
     bool Expected;
   };
   const TRow Rows[] = {
-      {" a.OBJ", true},                            // the leading space belongs to the pattern
-      {"a.obj", false},      {"a.exe", false},     // no splitting at blanks
-      {"x.obj y.exe", true}, {"# OBJECTS", true},  // no comments
-      {"!", true},           {"", true},           // an empty line matches only the empty name
+      {" a.obj", true},  // the leading space belongs to the pattern
+      {" a.OBJ", NamesIgnoreCase},
+      {"a.obj", false},
+      {"a.exe", false},  // no splitting at blanks
+      {"x.obj y.exe", true},
+      {"# objects", true},  // no comments
+      {"!", true},
+      {"", true},  // an empty line matches only the empty name
       {"x", false},
   };
   for (const TRow& Row : Rows) {

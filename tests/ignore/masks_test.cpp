@@ -33,16 +33,19 @@ static std::string Printable(std::string_view Text) {
   return testing::PrintToString(std::string(Text));
 }
 
-static void ExpectMatches(const TMatchRow* Begin, const TMatchRow* End, const CharSet& LeadBytes) {
+// The tables compare names as Windows does, a to z and A to Z alike, unless IgnoreCase is false.
+static void ExpectMatches(const TMatchRow* Begin, const TMatchRow* End, const CharSet& LeadBytes,
+                          bool IgnoreCase) {
   for (const TMatchRow* Row = Begin; Row != End; ++Row) {
     SCOPED_TRACE("name " + Printable(Row->Name) + ", mask " + Printable(Row->Mask));
-    EXPECT_EQ(Row->Expected, NameMatchesMask(Row->Name, Row->Mask, LeadBytes));
+    EXPECT_EQ(Row->Expected, NameMatchesMask(Row->Name, Row->Mask, LeadBytes, IgnoreCase));
   }
 }
 
 template <std::size_t Count>
-static void ExpectMatches(const TMatchRow (&Rows)[Count], const CharSet& LeadBytes = NoLeadBytes) {
-  ExpectMatches(Rows, Rows + Count, LeadBytes);
+static void ExpectMatches(const TMatchRow (&Rows)[Count], const CharSet& LeadBytes = NoLeadBytes,
+                          bool IgnoreCase = true) {
+  ExpectMatches(Rows, Rows + Count, LeadBytes, IgnoreCase);
 }
 
 // The message of the fault that compiling Mask raises, or "no fault".
@@ -104,6 +107,18 @@ TEST(MasksTest, OnlyAToZFoldCase) {
       {"[", "{", false},
   };
   ExpectMatches(Rows);
+}
+
+TEST(MasksTest, ExactCaseComparesEveryByte) {
+  const TMatchRow Rows[] = {
+      {"FOO", "foo", false},     {"foo", "foo", true},
+      {"start.S", "*.s", false},  // POSIX: a hand-written assembler file is not generated output
+      {"start.S", "*.S", true},  {"Core", "core", false},
+      {"B", "[a-c]", false},     {"b", "[A-C]", false},
+      {"_", "[0-z]", true},  // the range runs from '0' to 'z' unfolded, '_' lies between
+      {"Z", "[!a-z]", true},
+  };
+  ExpectMatches(Rows, NoLeadBytes, false);
 }
 
 TEST(MasksTest, EmptyMaskAndLoneStar) {
@@ -349,9 +364,9 @@ TEST(MasksTest, OneMaskServesManyNames) {
 
 TEST(MasksTest, DefaultLeadBytesAreTheSystems) {
   // Lead bytes of real code pages lie above 0x80, so ASCII masks behave alike everywhere.
-  EXPECT_TRUE(NameMatchesMask("foo.OBJ", "*.obj"));
+  EXPECT_EQ(NamesIgnoreCase, NameMatchesMask("foo.OBJ", "*.obj"));
   EXPECT_FALSE(NameMatchesMask("foo.obj.bak", "*.obj"));
-  EXPECT_TRUE(TMask("[a-c]?").MatchName("Bx"));
+  EXPECT_EQ(NamesIgnoreCase, TMask("[a-c]?").MatchName("Bx"));
   EXPECT_THROW(TMask("[]"), EMaskException);
   // Masks whose meaning depends on the lead bytes agree with the system's set.
   struct TRow {

@@ -24,7 +24,7 @@ class DirScanTest : public TTempDirTest {
 };
 
 TEST_F(DirScanTest, EmptyDirectoryGivesDotAndDotDot) {
-  MakeDirectory(PathOf("empty"));
+  MakeDirectories(PathOf("empty"));
   std::map<std::string, uint32_t> Entries = Scan(PathOf("empty/"), 63);
   ASSERT_EQ(2u, Entries.size());
   EXPECT_TRUE(Entries.at(".") & AttrDirectory);

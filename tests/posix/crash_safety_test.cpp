@@ -1,6 +1,7 @@
 // Live runs killed with SIGKILL at many moments never leave an administrative
-// file missing, empty or shortened, and never delete a revision file whose
-// entry is still listed.
+// file missing, empty or shortened, never delete a revision file whose entry
+// is still listed, and leave a log that names every revision file gone. Runs
+// ended by SIGTERM leave no repository lock behind.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -26,8 +27,13 @@ class CrashSafetyTest : public TRunTest {
     return "file" + std::to_string(Line) + (Line % 2 == 0 ? ".obj" : ".c");
   }
 
-  /// Writes every administrative file and revision file afresh.
+  /// Writes every administrative file and revision file afresh; a killed run's locks go too.
   void ResetTree() {
+    if (Exists(PathOf("repo")))
+      for (const auto& Entry : std::filesystem::recursive_directory_iterator(PathOf("repo")))
+        if (Entry.path().filename().string().starts_with("#cvs.")) Stale.push_back(Entry.path());
+    for (const auto& Lock : Stale) std::filesystem::remove_all(Lock);
+    Stale.clear();
     for (int Index = 0; Index < DirectoryCount; ++Index) {
       const std::string Admin = Directory(Index) + "/CVS/";
       std::filesystem::remove(Admin + "Entries.out");
@@ -39,6 +45,10 @@ class CrashSafetyTest : public TRunTest {
       for (int Line = 0; Line < LinesPerFile; ++Line)
         WriteBytes(PathOf("repo/d" + std::to_string(Index) + "/" + FileName(Line) + ",v"), "rcs");
     }
+  }
+
+  std::string RevisionFile(int Index, int Line) const {
+    return PathOf("repo/d" + std::to_string(Index) + "/" + FileName(Line) + ",v");
   }
 
   /// Starts a live run; the caller waits for it or kills it.
@@ -54,8 +64,19 @@ class CrashSafetyTest : public TRunTest {
     return Child;
   }
 
+  /// The patterns, and the entries before and after a run.
+  void MakeEntries() {
+    WriteIgnoreFile("*.obj\n");
+    for (int Line = 0; Line < LinesPerFile; ++Line) {
+      std::string Text = "/" + FileName(Line) + "/1." + std::to_string(Line) + "/Thu Jan  1 2004//";
+      Original += Text + "\n";
+      if (Line % 2 != 0) Filtered += Text + "\n";
+    }
+  }
+
   /// Checks every directory; gives how many were rewritten.
   int CheckTree() {
+    const std::string Log = ReadBytes(PathOf("Morvellan.log"));
     int Rewritten = 0;
     for (int Index = 0; Index < DirectoryCount; ++Index) {
       SCOPED_TRACE(Directory(Index));
@@ -65,9 +86,13 @@ class CrashSafetyTest : public TRunTest {
       EXPECT_TRUE(Entries == Original || Entries == Filtered) << Entries;
       EXPECT_TRUE(Extra == Original || Extra == Filtered) << Extra;
       bool AnyDeleted = false;
-      for (int Line = 0; Line < LinesPerFile; Line += 2)
-        AnyDeleted |=
-            !Exists(PathOf("repo/d" + std::to_string(Index) + "/" + FileName(Line) + ",v"));
+      for (int Line = 0; Line < LinesPerFile; Line += 2) {
+        if (Exists(RevisionFile(Index, Line))) continue;
+        AnyDeleted = true;
+        EXPECT_NE(std::string::npos,
+                  Log.find("Delete from repository: " + RevisionFile(Index, Line) + "\n"))
+            << "a revision file went without a line in the log";
+      }
       if (AnyDeleted) {
         EXPECT_EQ(Filtered, Entries);
         EXPECT_EQ(Filtered, Extra);
@@ -79,15 +104,11 @@ class CrashSafetyTest : public TRunTest {
 
   std::string Original;
   std::string Filtered;
+  std::vector<std::filesystem::path> Stale;
 };
 
 TEST_F(CrashSafetyTest, KilledLiveRunsLeaveEveryFileWholeOrFiltered) {
-  WriteIgnoreFile("*.obj\n");
-  for (int Line = 0; Line < LinesPerFile; ++Line) {
-    std::string Text = "/" + FileName(Line) + "/1." + std::to_string(Line) + "/Thu Jan  1 2004//";
-    Original += Text + "\n";
-    if (Line % 2 != 0) Filtered += Text + "\n";
-  }
+  MakeEntries();
   ResetTree();
   auto Begin = std::chrono::steady_clock::now();
   int Status = 0;
@@ -109,6 +130,31 @@ TEST_F(CrashSafetyTest, KilledLiveRunsLeaveEveryFileWholeOrFiltered) {
   }
   // The moments are spread over a whole run, so many must fall inside it.
   EXPECT_GE(CaughtMidway, Moments / 4);
+}
+
+// Whether anything below the folder is a lock of CVS's.
+bool HoldsLocks(const std::string& Folder) {
+  for (const auto& Entry : std::filesystem::recursive_directory_iterator(Folder))
+    if (Entry.path().filename().string().starts_with("#cvs.")) return true;
+  return false;
+}
+
+TEST_F(CrashSafetyTest, TerminatedLiveRunsLeaveNoLockBehind) {
+  MakeEntries();
+  int Terminated = 0;
+  for (int Moment = 1; Moment <= 8; ++Moment) {
+    ResetTree();
+    pid_t Child = StartLiveRun();
+    std::this_thread::sleep_for(std::chrono::milliseconds(4 * Moment));
+    kill(Child, SIGTERM);
+    int Status = 0;
+    waitpid(Child, &Status, 0);
+    // It dies of the signal, as it would have without its handler, once its lock is gone.
+    Terminated += WIFSIGNALED(Status) && WTERMSIG(Status) == SIGTERM;
+    EXPECT_FALSE(HoldsLocks(PathOf("repo"))) << "moment " << Moment;
+    CheckTree();
+  }
+  EXPECT_GE(Terminated, 4);
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
-// Cleanup runs that only POSIX sets up here: links that lead back up the walk,
-// trees deeper than the system's path limit.
+// Cleanup runs that only POSIX sets up here: symbolic links, a bind mount that
+// leads back up the walk, trees deeper than the system's path limit.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 
@@ -30,18 +33,39 @@ class PosixCleanupTest : public TRunTest {
   }
 };
 
-TEST_F(PosixCleanupTest, LinkCyclesEndTheDescentOtherLinksAreWalked) {
+TEST_F(PosixCleanupTest, LinksAreNotEnteredButTheStartMayBeOne) {
+  WriteIgnoreFile("*.o\n");
   MakeAdmin("wc");
   MakeAdmin("wc/sub");
   MakeAdmin("elsewhere");
+  MakeDirectories(PathOf("wc/linked"));
   std::filesystem::create_directory_symlink(PathOf("wc"), PathOf("wc/sub/up"));
   std::filesystem::create_directory_symlink(PathOf("elsewhere"), PathOf("wc/there"));
+  std::filesystem::create_directory_symlink(PathOf("elsewhere/CVS"), PathOf("wc/linked/CVS"));
+  std::filesystem::create_symlink(PathOf("wc/CVS/Entries"), PathOf("wc/file"));  // no line
+  std::filesystem::create_symlink(PathOf("missing"), PathOf("wc/dangling"));     // no line
+  std::filesystem::create_directory_symlink(PathOf("wc"), PathOf("start"));
+  TProcessResult Result = Run({PathOf("start")});
+  EXPECT_EQ(0, Result.ExitCode) << Result.StdOut;
+  EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + PathOf("start/CVS") + "\n"));
+  EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + PathOf("start/sub/CVS") + "\n"));
+  EXPECT_EQ(2, Count(Result.StdOut, "Processing: "));
+  for (const char* Link : {"start/sub/up", "start/there", "start/linked/CVS"})
+    EXPECT_EQ(1, Count(Result.StdOut, "Not entered (link): " + PathOf(Link) + "\n")) << Link;
+  EXPECT_EQ(3, Count(Result.StdOut, "Not entered (link): "));
+}
+
+TEST_F(PosixCleanupTest, BindMountBackUpTheTreeEndsTheDescent) {
+  WriteIgnoreFile("*.o\n");
+  MakeAdmin("wc");
+  MakeAdmin("wc/sub");
+  MakeDirectories(PathOf("wc/sub/up"));
+  if (mount(PathOf("wc").c_str(), PathOf("wc/sub/up").c_str(), nullptr, MS_BIND, nullptr) != 0)
+    GTEST_SKIP() << "no bind mounts here: " << std::strerror(errno);
   TProcessResult Result = Run({PathOf("wc")});
-  EXPECT_EQ(0, Result.ExitCode);
-  EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + PathOf("wc/CVS") + "\n"));
-  EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + PathOf("wc/sub/CVS") + "\n"));
-  EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + PathOf("wc/there/CVS") + "\n"));
-  EXPECT_EQ(3, Count(Result.StdOut, "Processing: "));
+  umount(PathOf("wc/sub/up").c_str());
+  EXPECT_EQ(0, Result.ExitCode) << Result.StdOut;
+  EXPECT_EQ(2, Count(Result.StdOut, "Processing: ")) << Result.StdOut;
 }
 
 // Creates Name in the directory Fd and opens it.
@@ -76,7 +100,7 @@ TEST_F(PosixCleanupTest, PartBeyondThePathLimitIsNamedAndTheRestIsWalked) {
   WriteBytes(PathOf("wc/after/CVS/Root"), ":pserver:host:/cvs\n");
 
   TProcessResult Result = Run({PathOf("wc")});
-  EXPECT_EQ(0, Result.ExitCode) << Result.StdErr;
+  EXPECT_EQ(2, Result.ExitCode) << Result.StdErr;
   std::string Fifth = PathOf("wc");
   for (int Depth = 1; Depth <= 5; ++Depth) Fifth += "/" + Level;
   EXPECT_EQ(1, Count(Result.StdOut, "Processing: " + Fifth + "/CVS\n"));

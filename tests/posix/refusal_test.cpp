@@ -76,7 +76,7 @@ TEST_F(RefusalTest, UnreadableWorkingDirectoryIsNamedAndTheRestIsWalked) {
   MakeAdmin("wc/open", "/c.obj/1.1//\n", "proj/open");
   Restrict(PathOf("wc/secret"), 0);
   TProcessResult Result = Run({PathOf("wc")});
-  EXPECT_EQ(0, Result.ExitCode) << Result.StdErr;
+  EXPECT_EQ(2, Result.ExitCode) << Result.StdErr;
   const std::string Refused = CannotList(PathOf("wc/secret/"));
   EXPECT_NE(std::string::npos, Result.StdOut.find(Refused)) << Result.StdOut;
   EXPECT_NE(std::string::npos, Log().find(Refused)) << Log();
@@ -93,7 +93,7 @@ TEST_F(RefusalTest, ReadOnlyAdministrativeFolderKeepsEntriesAndRevisionFiles) {
   WriteBytes(PathOf("repo/proj/a.obj,v"), "revisions of a.obj");
   Restrict(PathOf("wc/CVS"), 0555);
   TProcessResult Result = Run({"-f", PathOf("wc")});
-  EXPECT_EQ(0, Result.ExitCode) << Result.StdErr;
+  EXPECT_EQ(2, Result.ExitCode) << Result.StdErr;
   EXPECT_EQ(Entries, ReadBytes(PathOf("wc/CVS/Entries")));
   EXPECT_FALSE(Exists(PathOf("wc/CVS/Entries.out")));
   EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
@@ -101,18 +101,36 @@ TEST_F(RefusalTest, ReadOnlyAdministrativeFolderKeepsEntriesAndRevisionFiles) {
       Line("Left unchanged (cannot write its new copy): " + PathOf("wc/CVS/Entries")) +
       Line("Repository left unchanged (entries not rewritten): " + PathOf("repo/proj"));
   EXPECT_NE(std::string::npos, Result.StdOut.find(Kept)) << Result.StdOut;
-  EXPECT_NE(std::string::npos,
-            Log().find(Line("Delete from repository: " + PathOf("repo/proj/a.obj,v"))));
+  EXPECT_EQ(std::string::npos, Log().find("Delete from repository: ")) << Log();
+}
+
+TEST_F(RefusalTest, RepositoryDirectoryThatCannotBeLockedLeavesTheEntries) {
+  WriteIgnoreFile("*.obj\n");
+  const std::string Entries = "/a.obj/1.1//\n/b.c/1.1//\n";
+  MakeAdmin("wc", Entries, "proj");
+  WriteBytes(PathOf("repo/proj/a.obj,v"), "revisions of a.obj");
+  Restrict(PathOf("repo/proj"), 0555);
+  const std::string Refused =
+      Line("Directory left unchanged (cannot lock the repository (" +
+           std::string(std::strerror(EACCES)) + ")): " + PathOf("repo/proj"));
+  for (const std::vector<std::string>& Arguments :
+       {std::vector<std::string>{PathOf("wc")}, {"-f", PathOf("wc")}}) {
+    TProcessResult Result = Run(Arguments);
+    EXPECT_EQ(2, Result.ExitCode) << Result.StdErr;
+    EXPECT_NE(std::string::npos, Result.StdOut.find(Refused)) << Result.StdOut;
+    EXPECT_EQ(std::string::npos, Log().find("a.obj")) << Log();
+  }
+  EXPECT_EQ(Entries, ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
 }
 
 TEST_F(RefusalTest, UnreadableRepositoryDirectoryIsNamed) {
   WriteIgnoreFile("*.obj\n");
-  MakeAdmin("wc", "/a.obj/1.1//\n/b.c/1.1//\n", "proj");
+  MakeAdmin("wc", "/b.c/1.1//\n", "proj");
   WriteBytes(PathOf("repo/proj/a.obj,v"), "revisions of a.obj");
-  Restrict(PathOf("repo/proj"), 0);
+  Restrict(PathOf("repo/proj"), 0333);
   TProcessResult Result = Run({"-f", PathOf("wc")});
-  EXPECT_EQ(0, Result.ExitCode) << Result.StdErr;
-  EXPECT_EQ("/b.c/1.1//\n", ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_EQ(2, Result.ExitCode) << Result.StdErr;
   const std::string Refused = CannotList(PathOf("repo/proj/"));
   EXPECT_NE(std::string::npos, Result.StdOut.find(Refused)) << Result.StdOut;
   EXPECT_NE(std::string::npos, Log().find(Refused)) << Log();

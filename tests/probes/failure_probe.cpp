@@ -14,7 +14,7 @@
 #include "platform/exceptions.h"
 #include "platform/text.h"
 
-static void Fail() {
+static int Fail() {
   OpenLog();
   EchoLine("first line");
   EchoLine("second line");
@@ -28,6 +28,7 @@ static void Fail() {
     std::vector<char> Huge(static_cast<std::size_t>(-1) / 2);
   }
   CloseLog();
+  return 0;
 }
 
 int main(int argc, char** argv) {

@@ -8,7 +8,7 @@
 
 void TRunTest::SetUp() {
   TTempDirTest::SetUp();
-  MakeDirectory(PathOf("home"));
+  MakeDirectories(PathOf("home"));
   Profile = UseProfileFolder(PathOf("home"));
   if (Exists(IgnoreFile())) SavedIgnoreFile = ReadBytes(IgnoreFile());
   std::filesystem::remove(IgnoreFile());

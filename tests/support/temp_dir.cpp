@@ -49,7 +49,7 @@ void WriteBytes(const std::string& Path, std::string_view Bytes) {
   Out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
 }
 
-void MakeDirectory(const std::string& Path) { fs::create_directories(Path); }
+void MakeDirectories(const std::string& Path) { fs::create_directories(Path); }
 
 std::string ReadBytes(const std::string& Path) {
   std::ifstream In(Path, std::ios::binary);

@@ -28,7 +28,7 @@ class TTempDirTest : public ::testing::Test {
 /// Writes the bytes to the file, creating its folders.
 void WriteBytes(const std::string& Path, std::string_view Bytes);
 /// Creates the directory and its parents.
-void MakeDirectory(const std::string& Path);
+void MakeDirectories(const std::string& Path);
 /// The file's bytes; empty when it cannot be read.
 std::string ReadBytes(const std::string& Path);
 /// Whether anything exists at the path.

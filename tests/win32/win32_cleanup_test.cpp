@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/raw_file.h"
 #include "tests/support/run_fixture.h"
 
 namespace {
@@ -23,6 +24,7 @@ class Win32CleanupTest : public TRunTest {
 };
 
 TEST_F(Win32CleanupTest, SystemDirectoriesAreNotWalkedHiddenOnesAre) {
+  WriteIgnoreFile("*.obj\r\n");
   MakeAdmin("wc/hidden", "", "hidden");
   MakeAdmin("wc/system", "", "system");
   MakeAdmin("wc/sys", "", "sys");
@@ -45,12 +47,15 @@ TEST_F(Win32CleanupTest, RevisionFileHeldOpenIsReportedAsNotDeleted) {
   ASSERT_NE(INVALID_HANDLE_VALUE, Held);
   TProcessResult Result = Run({"-f", PathOf("wc")});
   CloseHandle(Held);
-  EXPECT_EQ(0, Result.ExitCode);
+  EXPECT_EQ(2, Result.ExitCode);
   EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
   const std::string Path = PathOf("repo/proj/a.obj,v");
   EXPECT_NE(std::string::npos, Log().find("Delete from repository: " + Path + "\r\n"));
-  EXPECT_NE(std::string::npos,
-            Result.StdOut.find("Could not delete from repository: " + Path + "\r\n"));
+  const std::string Reason = SystemErrorText(ERROR_SHARING_VIOLATION);
+  EXPECT_NE(std::string::npos, Result.StdOut.find("Could not delete from repository (" + Reason +
+                                                  "): " + Path + "\r\n"))
+      << Result.StdOut;
+  EXPECT_NE(std::string::npos, Result.StdOut.find("and deleted 0 revision files;"));
 }
 
 // The "\\?\" form of an ASCII path, which the wide functions take beyond MAX_PATH.
@@ -67,7 +72,7 @@ TEST_F(Win32CleanupTest, PartBeyondMaxPathIsNamedAndTheRestIsWalked) {
     ASSERT_TRUE(CreateDirectoryW(LongPath(Chain.back()).c_str(), nullptr)) << Depth;
   }
   TProcessResult Result = Run({PathOf("wc")});
-  EXPECT_EQ(0, Result.ExitCode) << Result.StdErr;
+  EXPECT_EQ(2, Result.ExitCode) << Result.StdErr;
   EXPECT_NE(std::string::npos, Result.StdOut.find("Processing: " + PathOf("wc/near/CVS") + "\r\n"));
   const std::string Unlistable = "Cannot list directory (";
   std::size_t Named = Result.StdOut.find(Unlistable);

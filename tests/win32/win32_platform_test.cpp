@@ -53,8 +53,8 @@ class Win32FileTest : public TTempDirTest {
 TEST_F(Win32FileTest, HiddenAndSystemEntriesBySet) {
   WriteBytes(PathOf("hidden.txt"), "");
   WriteBytes(PathOf("system.txt"), "");
-  MakeDirectory(PathOf("hiddendir"));
-  MakeDirectory(PathOf("bothdir"));
+  MakeDirectories(PathOf("hiddendir"));
+  MakeDirectories(PathOf("bothdir"));
   ASSERT_EQ(0, ChangeFileAttributes(PathOf("hidden.txt"), AttrHidden));
   ASSERT_EQ(0, ChangeFileAttributes(PathOf("system.txt"), AttrSystem));
   ASSERT_EQ(0, ChangeFileAttributes(PathOf("hiddendir"), AttrHidden | AttrDirectory));
