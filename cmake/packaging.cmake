@@ -20,18 +20,53 @@ function(morvellan_document Script Input Output)
                      VERBATIM)
 endfunction()
 
+morvellan_document(man_page.cmake ${CMAKE_SOURCE_DIR}/doc/Morvellan.1 ${DocumentDir}/Morvellan.1
+                   -DVersion=${PROJECT_VERSION})
+
+# Installs Directory/Name as a symbolic link to Target in the same directory,
+# relative so that the installed tree can be moved. On a case-insensitive file
+# system a name that differs from Target only in case is Target itself, so an
+# existing file that is not a link is left alone.
+function(morvellan_install_link Directory Name Target)
+  install(CODE "set(Link \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${Directory}/${Name}\")
+    set(Old \"\")
+    if(IS_SYMLINK \"\${Link}\")
+      file(READ_SYMLINK \"\${Link}\" Old)
+    endif()
+    if(EXISTS \"\${Link}\" AND NOT IS_SYMLINK \"\${Link}\")
+      message(STATUS \"Keeping: \${Link} (not a link; a case-insensitive file system?)\")
+    elseif(Old STREQUAL \"${Target}\")
+      message(STATUS \"Up-to-date: \${Link} -> ${Target}\")
+      list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${Link}\")
+    else()
+      message(STATUS \"Installing: \${Link} -> ${Target}\")
+      file(CREATE_LINK \"${Target}\" \"\${Link}\" SYMBOLIC)
+      list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${Link}\")
+    endif()")
+endfunction()
+
 if(WIN32)
   # One folder: the program beside its documents, as text files that Notepad reads.
   install(TARGETS Morvellan RUNTIME DESTINATION .)
+  # Windows has no man reader, so the manual goes as text; mandoc runs on the
+  # build host, also when cross-compiling.
+  find_program(MORVELLAN_MANDOC mandoc)
+  if(NOT MORVELLAN_MANDOC)
+    message(FATAL_ERROR "mandoc not found: it renders the manual page as Morvellan.txt for the "
+                        "Windows package. Install it (Debian: apt-get install mandoc) or set "
+                        "MORVELLAN_MANDOC to its path.")
+  endif()
   morvellan_document(crlf.cmake ${CMAKE_SOURCE_DIR}/README.md ${DocumentDir}/README.txt)
   morvellan_document(crlf.cmake ${CMAKE_SOURCE_DIR}/LICENSE ${DocumentDir}/LICENSE.txt)
-  set(Documents ${DocumentDir}/README.txt ${DocumentDir}/LICENSE.txt)
+  morvellan_document(man_text.cmake ${DocumentDir}/Morvellan.1 ${DocumentDir}/Morvellan.txt
+                     -DMandoc=${MORVELLAN_MANDOC})
+  set(Documents ${DocumentDir}/README.txt ${DocumentDir}/LICENSE.txt ${DocumentDir}/Morvellan.txt)
   install(FILES ${Documents} DESTINATION .)
 else()
   install(TARGETS Morvellan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # The lower-case command that users type.
+  morvellan_install_link(${CMAKE_INSTALL_BINDIR} morvellan $<TARGET_FILE_NAME:Morvellan>)
   set(DocDir ${CMAKE_INSTALL_DATADIR}/doc/morvellan)
-  morvellan_document(man_page.cmake ${CMAKE_SOURCE_DIR}/doc/Morvellan.1 ${DocumentDir}/Morvellan.1
-                     -DVersion=${PROJECT_VERSION})
   set(Documents ${DocumentDir}/Morvellan.1)
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${DocDir})
   if(MORVELLAN_DEBIAN_LAYOUT)
@@ -70,6 +105,9 @@ else()
     morvellan_document(gzip.cmake ${DocumentDir}/changelog ${DocumentDir}/changelog.gz)
     list(APPEND Documents ${DocumentDir}/Morvellan.1.gz ${DocumentDir}/changelog.gz)
     install(FILES ${DocumentDir}/Morvellan.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    # Debian wants a page under each command's exact name: man-db would find
+    # Morvellan.1 for "man morvellan" anyway, but lintian does not.
+    morvellan_install_link(${CMAKE_INSTALL_MANDIR}/man1 morvellan.1.gz Morvellan.1.gz)
     install(FILES ${DocumentDir}/copyright ${DocumentDir}/changelog.gz DESTINATION ${DocDir})
     # A stripped install also loses the compiler's notes, as dh_strip does.
     install(CODE "if(CMAKE_INSTALL_DO_STRIP)

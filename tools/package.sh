@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the two packages, the .deb and the Windows zip, and checks them as a
 # user would meet them: the man page with mandoc and man, the .deb with lintian,
-# then installed with dpkg, run, its man page found, and removed again. The zip
-# must hold the program and its documents with CR LF, and the program must run
-# under Wine. Needs root (or sudo) for dpkg. Warnings are errors.
+# then installed with dpkg, run under both its names, its man page found, and
+# removed again. The zip must hold the program and its documents, the manual
+# rendered as text among them, with CR LF, and the program must run under
+# Wine. Needs root (or sudo) for dpkg. Warnings are errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -56,7 +57,7 @@ if dpkg-query -W -f='${Status}' morvellan 2>/dev/null | grep -q 'install ok inst
 fi
 # A minimal image may exclude /usr/share/man and /usr/share/doc in
 # /etc/dpkg/dpkg.cfg.d; these options re-include ours for this one install only.
-"${sudo[@]}" dpkg --path-include='/usr/share/man/man1/Morvellan.1.gz' \
+"${sudo[@]}" dpkg --path-include='/usr/share/man/man1/[Mm]orvellan.1.gz' \
   --path-include='/usr/share/doc/morvellan/*' -i "$deb" >/dev/null
 trap '"${sudo[@]}" dpkg -r morvellan >/dev/null' EXIT
 
@@ -67,12 +68,22 @@ page=$(man -w Morvellan) || fail "man -w Morvellan finds no page"
 [ "$page" = /usr/share/man/man1/Morvellan.1.gz ] || fail "man -w Morvellan gives $page"
 MANWIDTH=80 man Morvellan 2>/dev/null | grep -q "Morvellan $version" ||
   fail "man Morvellan does not show version $version"
+[ "$(readlink /usr/bin/morvellan)" = Morvellan ] ||
+  fail "/usr/bin/morvellan is not a relative link to Morvellan: $(ls -l /usr/bin/morvellan 2>&1)"
+said=$(/usr/bin/morvellan --version) || fail "/usr/bin/morvellan --version exited with $?"
+[ "$said" = "Morvellan $version" ] || fail "/usr/bin/morvellan --version prints: $said"
+lower_page=$(man -w morvellan) || fail "man -w morvellan finds no page"
+[ "$(readlink -f "$lower_page")" = /usr/share/man/man1/Morvellan.1.gz ] ||
+  fail "man -w morvellan gives $lower_page"
 echo "$usage" | head -n 1
+echo "$said"
 echo "$page"
 
 trap - EXIT
 "${sudo[@]}" dpkg -r morvellan >/dev/null
-[ ! -e /usr/bin/Morvellan ] || fail "dpkg -r morvellan left /usr/bin/Morvellan"
+for left in /usr/bin/Morvellan /usr/bin/morvellan /usr/share/man/man1/morvellan.1.gz; do
+  [ ! -e "$left" ] && [ ! -L "$left" ] || fail "dpkg -r morvellan left $left"
+done
 
 echo "-- $zip"
 unpacked=build/windows-zip/unpacked
@@ -80,12 +91,21 @@ rm -rf "$unpacked"
 mkdir -p "$unpacked"
 (cd "$unpacked" && cmake -E tar xf "../$(basename "$zip")")
 top="$unpacked/Morvellan-$version-win64"
-[ "$(ls "$top" | sort | tr '\n' ' ')" = "LICENSE.txt Morvellan.exe README.txt " ] ||
+[ "$(ls "$top" | LC_ALL=C sort | tr '\n' ' ')" = "LICENSE.txt Morvellan.exe Morvellan.txt README.txt " ] ||
   fail "the zip holds: $(ls "$top")"
-for text in README.txt LICENSE.txt; do
+for text in README.txt LICENSE.txt Morvellan.txt; do
   [ "$(grep -c $'\r$' "$top/$text")" = "$(wc -l <"$top/$text")" ] ||
     fail "$text in the zip has lines without CR LF"
+  [ "$(tail -c 1 "$top/$text" | od -An -c | tr -d ' ')" = '\n' ] ||
+    fail "$text in the zip does not end with a line end"
 done
+# The manual as text: its NAME section, the version in its footer, and none of
+# the backspaces with which mandoc overstrikes bold and underlined letters.
+grep -q $'^NAME\r$' "$top/Morvellan.txt" || fail "Morvellan.txt has no NAME section"
+awk '/^NAME\r$/ { getline; exit !/Morvellan/ }' "$top/Morvellan.txt" ||
+  fail "Morvellan.txt does not name Morvellan under NAME"
+grep -qF "Morvellan $version " "$top/Morvellan.txt" || fail "Morvellan.txt does not carry version $version"
+! grep -q $'\b' "$top/Morvellan.txt" || fail "Morvellan.txt holds backspaces"
 usage=$(cd "$top" && wine Morvellan.exe) || fail "Morvellan.exe without arguments exited with $?"
 [ "$(head -n 1 <<<"$usage")" = $'Usage: Morvellan [-f] path\r' ] ||
   fail "unexpected usage text from Morvellan.exe: $usage"
