@@ -10,13 +10,12 @@
 #include "app/cvs_lock.h"
 #include "app/entries_filter.h"
 #include "app/output.h"
+#include "app/read_ahead.h"
 #include "app/repository.h"
 #include "app/run_tally.h"
+#include "app/walk_rules.h"
 #include "platform/dir_scan.h"
 #include "platform/file_system.h"
-
-// Hidden and directory: system directories are never walked.
-static constexpr uint32_t WalkAttrSet = AttrHidden | AttrDirectory;
 
 namespace {
 
@@ -128,7 +127,8 @@ void ProcessAdminDirectory(const std::string& AdminDirectory) {
 }
 
 // Descent holds the identities of the directories being walked above this one.
-static void WalkDirectory(std::string Directory, std::vector<TFileIdentity>& Descent) {
+static void WalkDirectory(std::string Directory, std::vector<TFileIdentity>& Descent,
+                          TReadAhead& ReadAhead) {
   if (!Directory.ends_with(PathDelimiter)) Directory += PathDelimiter;
   TFileIdentity Identity;
   bool Identified = DirectoryIdentity(Directory, Identity);
@@ -139,14 +139,19 @@ static void WalkDirectory(std::string Directory, std::vector<TFileIdentity>& Des
   if (Result != 0) return ReportUnlistable(Directory, Result);
   if (Identified) Descent.push_back(Identity);
   do {
-    if (!(Rec.Attr & AttrDirectory) || Rec.Name == "." || Rec.Name == "..") continue;
-    // A link leads into other working copies and their repositories.
-    if (Rec.Attr & AttrReparsePoint) {
-      EchoLine("Not entered (link): " + Directory + Rec.Name);
-    } else if (Rec.Name == "CVS") {
-      ProcessAdminDirectory(Directory + "CVS");
-    } else {
-      WalkDirectory(Directory + Rec.Name, Descent);
+    switch (WalkStepFor(Rec)) {
+      case wsPass:
+        break;
+      case wsLink:
+        EchoLine("Not entered (link): " + Directory + Rec.Name);
+        break;
+      case wsAdmin:
+        ReadAhead.Reaching(Directory + "CVS");
+        ProcessAdminDirectory(Directory + "CVS");
+        break;
+      case wsDescend:
+        WalkDirectory(Directory + Rec.Name, Descent, ReadAhead);
+        break;
     }
   } while ((Result = DirScanNext(Rec)) == 0);
   ReportUnlistable(Directory, Result);
@@ -154,6 +159,7 @@ static void WalkDirectory(std::string Directory, std::vector<TFileIdentity>& Des
 }
 
 void WalkWorkingCopy(const std::string& Directory) {
+  TReadAhead ReadAhead(Directory);
   std::vector<TFileIdentity> Descent;
-  WalkDirectory(Directory, Descent);
+  WalkDirectory(Directory, Descent, ReadAhead);
 }

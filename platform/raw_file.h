@@ -19,6 +19,19 @@ constexpr TFileHandle InvalidFileHandle = -1;
 /// Opens an existing file for reading; other processes may read it but not
 /// write it where the system can say so. InvalidFileHandle on failure.
 TFileHandle RawOpenRead(const std::string& Path);
+/// Opens an existing file for reading without hindering anyone: others may
+/// read, write, rename, replace or delete it meanwhile. InvalidFileHandle on
+/// failure.
+TFileHandle RawOpenReadShared(const std::string& Path);
+
+/// Whether the start of a file is in the system's cache, asked without
+/// waiting for the disk.
+enum TCacheState {
+  csCached,
+  csNotCached,
+  csCannotTell,  ///< the system has no such answer, or the file cannot be opened
+};
+TCacheState FileCacheState(const std::string& Path);
 /// Creates the file, or truncates an existing one, for writing; other
 /// processes may read it meanwhile. Refuses (InvalidFileHandle) an existing
 /// read-only file, a directory and a path that cannot be created.

@@ -11,7 +11,7 @@ export WINEDEBUG=-all
 export WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}"
 fuzz_seconds="${FUZZ_SECONDS:-80}"  # all fuzz targets together
 
-for preset in linux windows asan; do
+for preset in linux windows asan tsan; do
   echo "== $preset"
   cmake --preset "$preset" -DMORVELLAN_WERROR=ON >/dev/null
   cmake --build --preset "$preset"

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <cerrno>
 #include <csignal>
@@ -23,6 +24,25 @@ TFileHandle RawOpenRead(const std::string& Path) {
     return InvalidFileHandle;
   }
   return Fd;
+}
+
+// POSIX locks nothing: opening for reading never hinders another program.
+TFileHandle RawOpenReadShared(const std::string& Path) { return RawOpenRead(Path); }
+
+TCacheState FileCacheState(const std::string& Path) {
+  const int Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (Fd < 0) return csCannotTell;
+  TCacheState State = csCannotTell;
+#ifdef RWF_NOWAIT
+  char Byte;
+  iovec Vector = {&Byte, 1};
+  if (preadv2(Fd, &Vector, 1, 0, RWF_NOWAIT) >= 0)
+    State = csCached;
+  else if (errno == EAGAIN)
+    State = csNotCached;
+#endif
+  close(Fd);
+  return State;
 }
 
 TFileHandle RawCreate(const std::string& Path) {

@@ -15,6 +15,16 @@ TFileHandle RawOpenRead(const std::string& Path) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// Sharing delete too: a replacement of the file by MoveFileEx must not fail because it is open.
+TFileHandle RawOpenReadShared(const std::string& Path) {
+  return FromHandle(CreateFileA(Path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// Windows has no cheap way to ask whether a file's data is cached.
+TCacheState FileCacheState(const std::string&) { return csCannotTell; }
+
 TFileHandle RawCreate(const std::string& Path) {
   DWORD Attr = GetFileAttributesA(Path.c_str());
   // Checked here too: Wine running as root would truncate a read-only file.

@@ -11,6 +11,9 @@ struct TProcessResult {
   std::string StdErr;  // empty when merged into StdOut
 };
 
+/// Sets (or, for an empty Value, removes) a variable of the environment that
+/// programs started from now on inherit.
+void SetChildEnvironment(const std::string& Name, const std::string& Value);
 /// The path of a program built beside the test binary ("Morvellan", "args_probe"...).
 std::string ProgramPath(const std::string& Name);
 /// Runs the program in the current directory with the arguments, standard

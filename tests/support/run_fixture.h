@@ -17,6 +17,11 @@ class TRunTest : public TTempDirTest {
 
   /// Runs Morvellan in the test's directory.
   TProcessResult Run(const std::vector<std::string>& Arguments, bool MergeStdErr = false);
+  /// Runs Morvellan with its read-ahead forced "on" or "off".
+  TProcessResult RunReadingAhead(const char* Mode, const std::vector<std::string>& Arguments);
+  /// A run that changes nothing, made with the read-ahead off and on: both
+  /// must give the same status, console and log. Gives the first.
+  TProcessResult RunBothWays(const std::vector<std::string>& Arguments);
   /// Writes the user's .cvsignore; the test's own is removed afterwards.
   void WriteIgnoreFile(const std::string& Bytes);
   /// The path Morvellan reports for the ignore file.

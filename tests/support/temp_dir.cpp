@@ -26,10 +26,7 @@ void TTempDirTest::TearDown() {
     std::printf("Test data left in %s\n", Directory.string().c_str());
     return;
   }
-  // Read-only files would survive remove_all on Windows.
-  for (const fs::directory_entry& Entry : fs::recursive_directory_iterator(Directory))
-    if (!Entry.is_symlink()) ChangeFileAttributes(Entry.path().string(), 0);
-  fs::remove_all(Directory);
+  RemoveTree(Directory.string());
   EXPECT_FALSE(fs::exists(Directory)) << Directory.string();
 }
 
@@ -50,6 +47,14 @@ void WriteBytes(const std::string& Path, std::string_view Bytes) {
 }
 
 void MakeDirectories(const std::string& Path) { fs::create_directories(Path); }
+
+void RemoveTree(const std::string& Path) {
+  if (!fs::exists(Path)) return;
+  // Read-only files would survive remove_all on Windows.
+  for (const fs::directory_entry& Entry : fs::recursive_directory_iterator(Path))
+    if (!Entry.is_symlink()) ChangeFileAttributes(Entry.path().string(), 0);
+  fs::remove_all(Path);
+}
 
 std::string ReadBytes(const std::string& Path) {
   std::ifstream In(Path, std::ios::binary);

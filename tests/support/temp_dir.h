@@ -29,6 +29,8 @@ class TTempDirTest : public ::testing::Test {
 void WriteBytes(const std::string& Path, std::string_view Bytes);
 /// Creates the directory and its parents.
 void MakeDirectories(const std::string& Path);
+/// Removes the directory and everything below it, read-only files too.
+void RemoveTree(const std::string& Path);
 /// The file's bytes; empty when it cannot be read.
 std::string ReadBytes(const std::string& Path);
 /// Whether anything exists at the path.

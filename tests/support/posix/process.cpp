@@ -6,8 +6,16 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 
 #include "tests/support/capture.h"
+
+void SetChildEnvironment(const std::string& Name, const std::string& Value) {
+  if (Value.empty())
+    unsetenv(Name.c_str());
+  else
+    setenv(Name.c_str(), Value.c_str(), 1);
+}
 
 std::string ProgramPath(const std::string& Name) {
   char Self[PATH_MAX];

@@ -6,6 +6,10 @@
 #include "tests/support/capture.h"
 #include "tests/support/win32/command_line_process.h"
 
+void SetChildEnvironment(const std::string& Name, const std::string& Value) {
+  SetEnvironmentVariableA(Name.c_str(), Value.empty() ? nullptr : Value.c_str());
+}
+
 std::string ProgramPath(const std::string& Name) {
   char Self[MAX_PATH];
   DWORD Length = GetModuleFileNameA(nullptr, Self, MAX_PATH);
