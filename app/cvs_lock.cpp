@@ -167,7 +167,7 @@ bool TRepositoryLock::Take(const TRepositoryPlace& Place, bool Live) {
     std::string Busy;
     if (const int Code = TryOnce(Directory, Busy)) return CannotLock(Place, Code);
     if (Busy.empty()) return true;
-    if (!Waited) EchoLine("Waiting for the repository lock: " + Busy);
+    if (!Waited) EchoLineNow("Waiting for the repository lock: " + Busy);
     Waited = true;
     if (std::chrono::steady_clock::now() - Start >= LockPatience) {
       EchoLeftUnchanged("Directory left unchanged (repository locked): " + Busy);
@@ -201,6 +201,8 @@ int TRepositoryLock::TryOnce(const std::string& Directory, std::string& Busy) {
 }
 
 void TRepositoryLock::Release() {
+  if (HeldWriteLock.load() != WriteLock.c_str() && HeldMasterLock.load() != MasterLock.c_str())
+    return;
   TInterruptsDeferred Deferred;
   if (HeldWriteLock.load() == WriteLock.c_str()) {
     RemoveFileNow(WriteLock.c_str());

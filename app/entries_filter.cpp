@@ -48,11 +48,13 @@ static const char* IncompleteReadReason(TLineFile& Entries) {
 
 TEntriesLook LookAtEntriesFile(const std::string& Path) {
   TEntriesLook Look;
-  if (!FilePresent(Path)) return Look;
   TLineFile Entries;
   TLineFileGuard EntriesGuard(Entries);
   LineFileAssign(Entries, Path);
   LineFileOpenRead(Entries);
+  // Opened first and asked after: every folder has an Entries, few an Entries.Extra.
+  if (LineFileFailed(Entries) && (IsNotFoundError(LastSystemError()) || !FilePresent(Path)))
+    return Look;
   bool AnyRemovable = false;
   std::string Line;
   while (!LineFileAtEnd(Entries)) {

@@ -26,6 +26,12 @@ void EchoLine(std::string_view Text) {
   LogLine(Text);
 }
 
+void EchoLineNow(std::string_view Text) {
+  EchoLine(Text);
+  LineFileHandOn(StdOutFile);
+  HandOnLog();
+}
+
 void EchoShortfall(std::string_view Text) {
   EchoLine(Text);
   Tally.LeftSomethingUndone = true;

@@ -20,6 +20,9 @@ void HandOnLog();
 void LogLine(std::string_view Text);
 /// Writes the line to the console, then to the log.
 void EchoLine(std::string_view Text);
+/// EchoLine, handing the line to the system at once also where the console
+/// is a file or a pipe: for a line that says the run waits.
+void EchoLineNow(std::string_view Text);
 /// EchoLine for a line that says something was left undone (a deletion that
 /// failed, a directory that could not be listed): the run ends with status 2.
 void EchoShortfall(std::string_view Text);

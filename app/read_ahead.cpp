@@ -1,13 +1,14 @@
 // Helper threads that read ahead of the walk.
 #include "app/read_ahead.h"
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -35,6 +36,14 @@ constexpr auto Pause = std::chrono::microseconds(200);
 
 enum TMode { rmOff, rmOn, rmAuto };
 
+// A directory waiting to be listed, and its place in the walk's order: the positions, in their
+// parents' listings, of the directories on its way down.
+struct TWaiting {
+  std::vector<std::uint32_t> Order;
+  std::string Path;
+  bool operator<(const TWaiting& Other) const { return Order < Other.Order; }
+};
+
 TMode ModeFromEnvironment() {
   const char* Value = std::getenv("MORVELLAN_READAHEAD");
   const std::string_view Mode = Value != nullptr ? Value : "auto";
@@ -52,16 +61,16 @@ struct TReadAhead::TState {
   std::atomic<std::uint64_t> Fetched{0};  ///< administrative directories the helpers read
   std::chrono::steady_clock::time_point LastAsked = std::chrono::steady_clock::now();
 
-  std::mutex Lock;                   ///< guards the two below
-  std::vector<std::string> Waiting;  ///< directories to list, the next one last
-  int Working = 0;                   ///< helpers listing a directory taken from Waiting
+  std::mutex Lock;             ///< guards the two below
+  std::set<TWaiting> Waiting;  ///< directories to list, in the walk's order
+  int Working = 0;             ///< helpers listing a directory taken from Waiting
 
   void StartHelpers();
   void Help();
-  bool TakeDirectory(std::string& Directory);
-  std::vector<std::string> ListDirectory(const std::string& Directory);
+  bool TakeDirectory(TWaiting& Directory);
+  std::vector<TWaiting> ListDirectory(const TWaiting& Directory);
   void FetchAdminDirectory(const std::string& AdminDirectory);
-  void HandBack(std::vector<std::string>& Below);
+  void HandBack(std::vector<TWaiting>& Below);
 };
 
 TReadAhead::TReadAhead(const std::string& Start) : State(std::make_unique<TState>()) {
@@ -89,7 +98,7 @@ void TReadAhead::Reaching(const std::string& AdminDirectory) {
 }
 
 void TReadAhead::TState::StartHelpers() {
-  Waiting.push_back(Start);
+  Waiting.insert({{}, Start});
   try {
     for (int Index = 0; Index < HelperCount; ++Index) Helpers.emplace_back([this] { Help(); });
   } catch (const std::system_error&) {
@@ -106,31 +115,34 @@ static void ReadThrough(const std::string& Path, char* Buffer, std::size_t Size)
   RawClose(Handle);
 }
 
-static void ListThrough(const std::string& Directory) {
+// Lists the directory so that the walk finds it cached; says whether it holds an Attic.
+static bool ListThrough(const std::string& Directory) {
   TSearchRec Rec;
   TDirScanGuard Guard(Rec);
-  for (int Result = DirScanFirst(Directory + "*", 63, Rec); Result == 0;
-       Result = DirScanNext(Rec)) {
-  }
+  bool HasAttic = false;
+  for (int Result = DirScanFirst(Directory + "*", 63, Rec); Result == 0; Result = DirScanNext(Rec))
+    HasAttic = HasAttic || ((Rec.Attr & AttrDirectory) && Rec.Name == "Attic");
+  return HasAttic;
 }
 
 void TReadAhead::TState::FetchAdminDirectory(const std::string& AdminDirectory) {
   static thread_local std::unique_ptr<char[]> Buffer;
   constexpr std::size_t BufferSize = 65536;
   if (Buffer == nullptr) Buffer = std::make_unique_for_overwrite<char[]>(BufferSize);
-  for (const char* Name : {"Root", "Repository", "Entries", "Entries.Extra"})
+  for (const char* Name : {"Entries", "Entries.Extra"})
     ReadThrough(AdminDirectory + PathDelimiter + Name, Buffer.get(), BufferSize);
   try {
     const TRepositoryPlace Place = ReadRepositoryPlace(AdminDirectory);
-    if (!Place.Local) return;
-    ListThrough(Place.Directory + PathDelimiter);
-    ListThrough(Place.Directory + PathDelimiter + "Attic" + PathDelimiter);
+    if (Place.Local && ListThrough(Place.Directory + PathDelimiter))
+      ListThrough(Place.Directory + PathDelimiter + "Attic" + PathDelimiter);
   } catch (...) {
     // The walk meets the same trouble itself and reports it.
   }
 }
 
-bool TReadAhead::TState::TakeDirectory(std::string& Directory) {
+// The helpers always take the directory the walk will reach first, so that they stay just ahead
+// of it, however wide the tree.
+bool TReadAhead::TState::TakeDirectory(TWaiting& Directory) {
   for (;;) {
     if (Stopping) return false;
     if (Fetched > Reached + Window) {
@@ -139,8 +151,7 @@ bool TReadAhead::TState::TakeDirectory(std::string& Directory) {
     }
     std::unique_lock<std::mutex> Guard(Lock);
     if (!Waiting.empty()) {
-      Directory = std::move(Waiting.back());
-      Waiting.pop_back();
+      Directory = std::move(Waiting.extract(Waiting.begin()).value());
       ++Working;
       return true;
     }
@@ -151,32 +162,35 @@ bool TReadAhead::TState::TakeDirectory(std::string& Directory) {
 }
 
 // Lists the directory and reads its administrative directory; gives the directories below it.
-std::vector<std::string> TReadAhead::TState::ListDirectory(const std::string& Directory) {
-  std::vector<std::string> Below;
+std::vector<TWaiting> TReadAhead::TState::ListDirectory(const TWaiting& Directory) {
+  std::vector<TWaiting> Below;
   bool HasAdmin = false;
   {
     TSearchRec Rec;
     TDirScanGuard Guard(Rec);
-    for (int Result = DirScanFirst(Directory + "*", WalkAttrSet, Rec); Result == 0;
-         Result = DirScanNext(Rec)) {
+    std::uint32_t Position = 0;
+    for (int Result = DirScanFirst(Directory.Path + "*", WalkAttrSet, Rec); Result == 0;
+         Result = DirScanNext(Rec), ++Position) {
       const TWalkStep Step = WalkStepFor(Rec);
       HasAdmin = HasAdmin || Step == wsAdmin;
-      if (Step == wsDescend) Below.push_back(Directory + Rec.Name + PathDelimiter);
+      if (Step != wsDescend) continue;
+      Below.push_back({Directory.Order, Directory.Path + Rec.Name + PathDelimiter});
+      Below.back().Order.push_back(Position);
     }
   }
   if (HasAdmin) {
-    FetchAdminDirectory(Directory + "CVS");
+    FetchAdminDirectory(Directory.Path + "CVS");
     ++Fetched;
   }
   return Below;
 }
 
-void TReadAhead::TState::HandBack(std::vector<std::string>& Below) {
+void TReadAhead::TState::HandBack(std::vector<TWaiting>& Below) {
   std::lock_guard<std::mutex> Guard(Lock);
-  // Last in, first out, the first listed on top: the helpers go the walk's way.
   try {
-    for (auto Next = Below.rbegin(); Next != Below.rend() && Waiting.size() < MaxWaiting; ++Next)
-      Waiting.push_back(std::move(*Next));
+    for (TWaiting& Next : Below) Waiting.insert(std::move(Next));
+    // The directories the walk reaches last are given up first; the walk lists them itself.
+    while (Waiting.size() > MaxWaiting) Waiting.erase(std::prev(Waiting.end()));
   } catch (...) {
     // Out of memory: what is not handed back is read by the walk itself.
   }
@@ -184,9 +198,9 @@ void TReadAhead::TState::HandBack(std::vector<std::string>& Below) {
 }
 
 void TReadAhead::TState::Help() {
-  std::string Directory;
+  TWaiting Directory;
   while (TakeDirectory(Directory)) {
-    std::vector<std::string> Below;
+    std::vector<TWaiting> Below;
     try {
       Below = ListDirectory(Directory);
     } catch (...) {

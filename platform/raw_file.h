@@ -55,6 +55,9 @@ void RawWriteStdErr(std::string_view Bytes);
 
 /// The system's code of the last failed call in this thread.
 int LastSystemError();
+/// Whether the code says that nothing exists under the path (the file or a
+/// folder on its way is missing).
+bool IsNotFoundError(int Code);
 /// The system's own description of an error code, as it words it.
 std::string SystemMessage(int Code);
 /// SystemMessage without its trailing bytes 0x00 to 0x20 and periods.

@@ -100,4 +100,6 @@ void RawWriteStdErr(std::string_view Bytes) {
 
 int LastSystemError() { return errno; }
 
+bool IsNotFoundError(int Code) { return Code == ENOENT || Code == ENOTDIR; }
+
 std::string SystemMessage(int Code) { return std::strerror(Code); }

@@ -76,6 +76,10 @@ void RawWriteStdErr(std::string_view Bytes) {
 
 int LastSystemError() { return static_cast<int>(GetLastError()); }
 
+bool IsNotFoundError(int Code) {
+  return Code == ERROR_FILE_NOT_FOUND || Code == ERROR_PATH_NOT_FOUND;
+}
+
 std::string SystemMessage(int Code) {
   char* Text = nullptr;
   DWORD Length = FormatMessageA(
