@@ -1,7 +1,8 @@
 /* The benchmark's floor: the directory listings and file reads that cleaning a working copy
  * cannot do without, and nothing else. It walks the tree as Morvellan does, reads every
  * CVS/Entries (and Entries.Extra where there is one), Root and Repository, and lists each local
- * repository folder. It matches no names, writes nothing, and prints only its totals.
+ * repository folder and its Attic. It matches no names, writes nothing, and prints only its
+ * totals.
  *
  *   floor <directory>
  */
@@ -49,10 +50,24 @@ static int IsDirectoryEntry(DIR* Dir, const struct dirent* Entry) {
   return fstatat(dirfd(Dir), Entry->d_name, &Info, 0) == 0 && S_ISDIR(Info.st_mode);
 }
 
-static void ListRepository(const char* Path) {
+/* Counts the files of the repository folder and, when its listing shows one, of its Attic, where
+ * CVS keeps the files removed on the trunk: their revision files are cleaned too. Path holds the
+ * folder, Length bytes long, in a buffer of Size bytes. */
+static void ListRepository(char* Path, size_t Length, size_t Size) {
   DIR* Dir = opendir(Path);
   if (Dir == NULL) return;
+  int HasAttic = 0;
   struct dirent* Entry;
+  while ((Entry = readdir(Dir)) != NULL) {
+    if (!IsDirectoryEntry(Dir, Entry))
+      ++RepositoryEntries;
+    else if (strcmp(Entry->d_name, "Attic") == 0)
+      HasAttic = 1;
+  }
+  closedir(Dir);
+  if (!HasAttic || Length + sizeof "/Attic" > Size) return;
+  strcpy(Path + Length, "/Attic");
+  if ((Dir = opendir(Path)) == NULL) return;
   while ((Entry = readdir(Dir)) != NULL) RepositoryEntries += !IsDirectoryEntry(Dir, Entry);
   closedir(Dir);
 }
@@ -73,8 +88,9 @@ static void ProcessAdminDirectory(char* Path, size_t Length) {
   strcpy(Path + Length, "/Repository");
   if (ReadFile(Path, Repository, sizeof Repository) < 0) return;
   TrimEnd(Repository);
-  snprintf(RepoPath, sizeof RepoPath, "%s/%s", Root + 7, Repository);
-  ListRepository(RepoPath);
+  int RepoLength = snprintf(RepoPath, sizeof RepoPath, "%s/%s", Root + 7, Repository);
+  if (RepoLength < 0 || (size_t)RepoLength >= sizeof RepoPath) return;
+  ListRepository(RepoPath, (size_t)RepoLength, sizeof RepoPath);
 }
 
 /* Path holds the directory, Length bytes long, in a buffer of PATH_MAX bytes. */

@@ -348,6 +348,8 @@ static void MakeTree(const std::string& Out, int Count, double IgnoredShare, int
         if (Names.insert(Name).second) {
           WriteFile(RepoDir + "/Attic/" + Name + ",v", "", 0444);
           ++Counts.RevisionFiles;
+          // The cleanup deletes an ignored name's revision file in the Attic too.
+          Counts.DeletedFiles += IsIgnored(Name) ? 1 : 0;
         }
       }
     }

@@ -7,11 +7,14 @@
 # generates the working copies once per size in build/bench/trees: one that the floor and test
 # mode read, and one that live mode changes and the generator puts back before each run. Prints
 # for each size the median wall time of the floor, of test mode and of live mode, the ratios, and
-# the peak resident memory; then the same for one Entries file of 1,000,000 lines.
+# the peak resident memory, then the floor and test mode with nothing cached; then the same, warm,
+# for one Entries file of 1,000,000 lines.
 #
 # BENCH_RUNS sets the number of timed runs (default 5); MORVELLAN names another build of the
 # program to time instead. Warm cache: every series starts with an untimed run, and the floor
-# and test mode take turns, so that a busy machine slows both alike.
+# and test mode take turns, so that a busy machine slows both alike. Cold cache, for the run a
+# user waits for: the floor and test mode again by turns, the page cache dropped before each
+# run, where the system lets this script drop it (root, and a writable /proc/sys/vm).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -109,10 +112,11 @@ series() {
   done
 }
 
-# by_turns <name-a> <command-a...> -- <name-b> <command-b...>: like two series, run alternately.
+# by_turns <before-each-run function or ""> <name-a> <command-a...> -- <name-b> <command-b...>:
+# like two series, run alternately.
 by_turns() {
-  local name_a="$1"
-  shift
+  local before="$1" name_a="$2"
+  shift 2
   local -a command_a=()
   while [ "$1" != -- ]; do command_a+=("$1") && shift; done
   shift
@@ -123,7 +127,9 @@ by_turns() {
   wall_a=() cpu_a=() peak_a=() wall_b=() cpu_b=() peak_b=()
   local run sample_a sample_b
   for run in $(seq 0 "$runs"); do
+    [ -z "$before" ] || "$before"
     sample_a=($(measure "${command_a[@]}"))
+    [ -z "$before" ] || "$before"
     sample_b=($(measure "$@"))
     [ "$run" = 0 ] && continue
     wall_a+=("${sample_a[0]}") cpu_a+=("${sample_a[1]}") peak_a+=("${sample_a[2]}")
@@ -136,20 +142,30 @@ row() {
   local -n wall="${2}_wall" cpu="${2}_cpu" peak="${2}_peak"
   local median_wall
   median_wall=$(median "${wall[@]}")
-  printf '  %-10s %7.3f s (cpu %6.3f s)  %-12s %10s  %s\n' "$1" "$median_wall" \
+  printf '  %-14s %7.3f s (cpu %6.3f s)  %-12s %10s  %s\n' "$1" "$median_wall" \
     "$(median "${cpu[@]}")" "${3:+$(ratio "$median_wall" "$3") floor}" \
     "$(mib "$(maximum "${peak[@]}")")" "${4:-}"
 }
 
 declare -a floor_wall floor_cpu floor_peak test_wall test_cpu test_peak
 declare -a live_wall live_cpu live_peak
+declare -a cold_floor_wall cold_floor_cpu cold_floor_peak
+declare -a cold_test_wall cold_test_cpu cold_test_peak
 declare -A test_seconds
+
+# Page cache, directory entries and inodes; written back first, since dirty pages would stay.
+drop_caches() { sync && echo 3 >/proc/sys/vm/drop_caches; }
+cold=yes
+why=$(drop_caches 2>&1) || cold=""
 
 program="$morvellan"
 [ -n "${MORVELLAN:-}" ] || program="Morvellan at $(git rev-parse --short HEAD)$(
   git diff --quiet HEAD -- app ignore platform textutil || echo ' with local changes')"
 echo "$program, release build; $(nproc) cores," \
-  "$(lscpu | sed -n 's/^Model name: *//p' | head -n 1); median of $runs runs, warm cache"
+  "$(lscpu | sed -n 's/^Model name: *//p' | head -n 1); median of $runs runs," \
+  "warm cache${cold:+, and cold for the floor and test mode}"
+[ -n "$cold" ] || echo "cold series skipped: $(id -un) cannot drop the page cache" \
+  "(/proc/sys/vm/drop_caches: ${why##*/drop_caches: })"
 
 for size in "${sizes[@]}"; do
   tree="$root/trees/sparse-$size"
@@ -161,12 +177,21 @@ for size in "${sizes[@]}"; do
   echo "$size directories: $(manifest "$tree" working_files) working files," \
     "$(manifest "$tree" entry_lines) Entries lines, $(manifest "$tree" revision_files) revision" \
     "files; $(manifest "$tree" removed_lines) ignored entries (sparse)"
-  by_turns floor "$bin/floor" "$tree/wc/proj" -- test "$morvellan" "$tree/wc/proj"
+  by_turns "" floor "$bin/floor" "$tree/wc/proj" -- test "$morvellan" "$tree/wc/proj"
   check_log "$tree"
   floor=$(median "${floor_wall[@]}")
   test_seconds[$size]=$(median "${test_wall[@]}")
   row floor floor ""
   row "test mode" test "$floor"
+  if [ -n "$cold" ]; then
+    by_turns drop_caches cold_floor "$bin/floor" "$tree/wc/proj" -- \
+      cold_test "$morvellan" "$tree/wc/proj"
+    check_log "$tree"
+    cold_floor=$(median "${cold_floor_wall[@]}")
+    row "cold floor" cold_floor ""
+    row "cold test mode" cold_test "$cold_floor" \
+      "warm $(ratio "${test_seconds[$size]}" "$floor") floor"
+  fi
   # Back to the generated state, with its writes on the disk, so that the run's flushes wait
   # only for its own; and a test-mode pass warms the caches as for the test series.
   home="$live/home"
