@@ -104,26 +104,6 @@ TEST_F(RefusalTest, ReadOnlyAdministrativeFolderKeepsEntriesAndRevisionFiles) {
   EXPECT_EQ(std::string::npos, Log().find("Delete from repository: ")) << Log();
 }
 
-TEST_F(RefusalTest, RepositoryDirectoryThatCannotBeLockedLeavesTheEntries) {
-  WriteIgnoreFile("*.obj\n");
-  const std::string Entries = "/a.obj/1.1//\n/b.c/1.1//\n";
-  MakeAdmin("wc", Entries, "proj");
-  WriteBytes(PathOf("repo/proj/a.obj,v"), "revisions of a.obj");
-  Restrict(PathOf("repo/proj"), 0555);
-  const std::string Refused =
-      Line("Directory left unchanged (cannot lock the repository (" +
-           std::string(std::strerror(EACCES)) + ")): " + PathOf("repo/proj"));
-  for (const std::vector<std::string>& Arguments :
-       {std::vector<std::string>{PathOf("wc")}, {"-f", PathOf("wc")}}) {
-    TProcessResult Result = Run(Arguments);
-    EXPECT_EQ(2, Result.ExitCode) << Result.StdErr;
-    EXPECT_NE(std::string::npos, Result.StdOut.find(Refused)) << Result.StdOut;
-    EXPECT_EQ(std::string::npos, Log().find("a.obj")) << Log();
-  }
-  EXPECT_EQ(Entries, ReadBytes(PathOf("wc/CVS/Entries")));
-  EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
-}
-
 TEST_F(RefusalTest, UnreadableRepositoryDirectoryIsNamed) {
   WriteIgnoreFile("*.obj\n");
   MakeAdmin("wc", "/b.c/1.1//\n", "proj");
