@@ -159,8 +159,8 @@ bool TRepositoryLock::Take(const TRepositoryPlace& Place, bool Live) {
     if (const int Code = MakeLockDirectories(LockDir, Directory)) return CannotLock(Place, Code);
   ReleaseOnEveryInterrupt();
   MasterLock = Directory + PathDelimiter + "#cvs.lock";
-  WriteLock =
-      Directory + PathDelimiter + "#cvs.wfl." + HostName() + "." + std::to_string(ProcessId());
+  static const std::string Owner = HostName() + "." + std::to_string(ProcessId());
+  WriteLock = Directory + PathDelimiter + "#cvs.wfl." + Owner;
   const auto Start = std::chrono::steady_clock::now();
   bool Waited = false;
   for (;;) {
