@@ -214,9 +214,7 @@ TEST_F(CleanupTest, TestModePredictsLiveModeLineForLine) {
 
   const std::string Said = Live.StdOut;
   for (const std::string& Line :
-       {"Directory left unchanged (CVS has not merged its Entries.Log yet): " +
-            PathOf("wc/CVS/Entries.Log"),
-        "Left unchanged (read-only): " + PathOf("wc/ro/CVS/Entries"),
+       {"Left unchanged (read-only): " + PathOf("wc/ro/CVS/Entries"),
         "Repository left unchanged (entries not rewritten): " + RepositoryNamed("proj/ro"),
         "Directory left unchanged (cannot lock the repository (" + SystemErrorText(NoSuchFile) +
             ")): " + RepositoryNamed("proj/gone"),

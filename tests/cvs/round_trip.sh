@@ -7,7 +7,7 @@
 #   locked). Test mode changes nothing; after a live run `cvs status` of every
 #   kept file says what it said before, `cvs -q update` deletes no working file,
 #   and a fresh checkout lacks exactly the removed files. Folders named like
-#   patterns still take commits and tags, and CR LF Entries keep their bytes.
+#   patterns still take commits and tags.
 # - For many .cvsignore texts, the names a run removes are those CVS ignores.
 # - A held #cvs.lock, a reader's lock, a LockDir repository, and live runs while
 #   another checkout commits to the same folder: every commit goes in whole.
@@ -212,7 +212,6 @@ check_row() {
   cp -a "$master" "$repo"
   local root=":local:$repo"
   [ "$root_kind" = bare ] && root="$repo"
-  [ "$root_kind" = fork ] && root=":fork:$repo"
   status_extra=() left_alone=() removed=(main.obj sub/helper.obj data.obj) status=0
   expected_lines=() guarded=() runner=() just_before_run=: just_after_run=: after_update=:
   (cd "$dir" && cvs_q -d "$root" checkout -d wc "$@" proj)
@@ -284,19 +283,6 @@ check_row() {
     [ ! -e "$dir/fresh/$name" ] || fail "the fresh checkout still has $name"
   done
   checkouts=$((checkouts + 1))
-  echo "ok: $row"
-}
-
-# A run that removes a line from CR LF Entries cuts out exactly that line's
-# bytes. CVS on Linux misreads CR, so no cvs command runs here afterwards.
-check_crlf_entries() {
-  row=crlf-entries
-  local dir="$work/rows/$row" entries="$work/rows/crlf-entries/wc/sub/CVS/Entries"
-  checkout_copy "$master" "$dir"
-  sed -i 's/$/\r/' "$entries"
-  grep -v '^/helper\.obj/' "$entries" >"$dir/expected"
-  (cd "$dir/run" && HOME="$user_home" "$morvellan" -f "$dir/wc" >/dev/null) || fail "live mode ended with $?"
-  cmp "$dir/expected" "$entries" || fail "sub/CVS/Entries is not its old bytes less the helper.obj line"
   echo "ok: $row"
 }
 
@@ -500,12 +486,10 @@ check_row date prepare_none local -D "$moment"
 check_row unfinished-add-and-remove prepare_unfinished local
 check_row entries-log prepare_entries_log local
 check_row root-without-method prepare_none bare
-check_row fork-method prepare_none fork
 check_row absolute-repository prepare_absolute_repository local -r v1
 check_row link-to-other-checkout prepare_link local
 check_row repository-not-writable prepare_not_writable local
 check_row repository-missing prepare_missing_repository local
-check_crlf_entries
 check_names
 check_reader_lock
 check_lock_dir
