@@ -65,6 +65,13 @@ static TDirectoryLook LookAtDirectory(const std::string& AdminDirectory,
   return Look;
 }
 
+// Revision files stay while their entries may still be listed: CVS would take their
+// disappearance for a removal.
+static void SayRepositoryKept(const TRepositoryPlace& Place, const TDirectoryLook& Look) {
+  if (Look.Revisions.Removable > 0)
+    EchoLeftUnchanged("Repository left unchanged (entries not rewritten): " + Place.Directory);
+}
+
 // An entries file that cannot be rewritten safely leaves the whole directory as it is: with the
 // other file rewritten alone, CVS would find the working files in the way of their revisions.
 static void SayRefusals(const std::string& AdminDirectory, const TRepositoryPlace& Place,
@@ -73,8 +80,7 @@ static void SayRefusals(const std::string& AdminDirectory, const TRepositoryPlac
     EchoLeftUnchanged(Look.Entries.Refusal + AdminFile(AdminDirectory, "Entries"));
   if (Look.Extra.State == esRefused)
     EchoLeftUnchanged(Look.Extra.Refusal + AdminFile(AdminDirectory, "Entries.Extra"));
-  if (Look.Revisions.Removable > 0)
-    EchoLeftUnchanged("Repository left unchanged (entries not rewritten): " + Place.Directory);
+  SayRepositoryKept(Place, Look);
 }
 
 // Filters one entries file (in live mode rewrites it); false when it was refused.
@@ -99,11 +105,7 @@ static void CleanDirectory(const std::string& AdminDirectory, const TRepositoryP
   // file has vanished makes CVS delete the working file.
   if (Replaced) EntriesDone = FlushDirectory(AdminDirectory) && EntriesDone;
   if (!Place.Local) return;
-  if (!EntriesDone) {
-    if (Look.Revisions.Removable > 0)
-      EchoLeftUnchanged("Repository left unchanged (entries not rewritten): " + Place.Directory);
-    return;
-  }
+  if (!EntriesDone) return SayRepositoryKept(Place, Look);
   Tally.RevisionFilesDeleted += DeleteRevisionFiles(Place.Directory, LiveMode);
 }
 
