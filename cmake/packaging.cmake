@@ -20,8 +20,16 @@ function(morvellan_document Script Input Output)
                      VERBATIM)
 endfunction()
 
+# One manual source for both platforms: the page keeps the passages of the
+# platform being built (the profile folder or ~/.cvsignore, console events or
+# signals, CR LF or LF).
+if(WIN32)
+  set(ManPlatform windows)
+else()
+  set(ManPlatform posix)
+endif()
 morvellan_document(man_page.cmake ${CMAKE_SOURCE_DIR}/doc/Morvellan.1 ${DocumentDir}/Morvellan.1
-                   -DVersion=${PROJECT_VERSION})
+                   -DVersion=${PROJECT_VERSION} -DPlatform=${ManPlatform})
 
 # Installs Directory/Name as a symbolic link to Target in the same directory,
 # relative so that the installed tree can be moved. On a case-insensitive file
@@ -56,7 +64,9 @@ if(WIN32)
                         "Windows package. Install it (Debian: apt-get install mandoc) or set "
                         "MORVELLAN_MANDOC to its path.")
   endif()
-  morvellan_document(crlf.cmake ${CMAKE_SOURCE_DIR}/README.md ${DocumentDir}/README.txt)
+  # README.md is Markdown for the source tree, with Linux build steps; Windows
+  # users get a short plain-text guide of their own.
+  morvellan_document(crlf.cmake ${CMAKE_SOURCE_DIR}/doc/README-windows.txt ${DocumentDir}/README.txt)
   morvellan_document(crlf.cmake ${CMAKE_SOURCE_DIR}/LICENSE ${DocumentDir}/LICENSE.txt)
   morvellan_document(man_text.cmake ${DocumentDir}/Morvellan.1 ${DocumentDir}/Morvellan.txt
                      -DMandoc=${MORVELLAN_MANDOC})

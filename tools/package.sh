@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds the two packages, the .deb and the Windows zip, and checks them as a
-# user would meet them: the man page with mandoc and man, the .deb with lintian,
-# then installed with dpkg, run under both its names, its man page found, and
-# removed again. The zip must hold the program and its documents, the manual
-# rendered as text among them, with CR LF, and the program must run under
-# Wine. Needs root (or sudo) for dpkg. Warnings are errors.
+# user would meet them: the man page source and each platform's page with
+# mandoc and man, the .deb with lintian, then installed with dpkg, run under
+# both its names, its man page found and telling Linux facts, and removed
+# again. The zip must hold the program and its documents with CR LF: the
+# manual rendered as text, telling Windows facts and none of Linux's, and a
+# short README for Windows users; the program must run under Wine. Needs root
+# (or sudo) for dpkg. Warnings are errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,6 +29,38 @@ quiet() {
   [ -z "$output" ] || fail "$*: $output"
 }
 
+# The words of a text file with one blank between them, so that a phrase that
+# the renderer broke across lines is still found.
+words() {
+  tr -s ' \r\n' ' ' <"$1"
+}
+
+# says FILE WHAT PHRASE...: fails unless the text holds each phrase as a whole
+# word or words; WHAT names the text in the message.
+says() {
+  local text what=$2 phrase
+  text=$(words "$1")
+  shift 2
+  for phrase in "$@"; do
+    grep -qwF -- "$phrase" <<<"$text" || fail "$what does not say: $phrase"
+  done
+}
+
+# never_says FILE WHAT PHRASE...: fails when the text holds one of the phrases.
+never_says() {
+  local text what=$2 phrase
+  text=$(words "$1")
+  shift 2
+  for phrase in "$@"; do
+    ! grep -qwF -- "$phrase" <<<"$text" || fail "$what says '$phrase', which is not for its platform"
+  done
+}
+
+# The facts that only one platform's manual may tell.
+posix_facts=('~/.cvsignore' 'password database' 'HOME' 'SIGHUP' 'SIGTERM' 'morvellan' 'ends in LF')
+windows_facts=('%USERPROFILE%\.cvsignore' 'Morvellan.exe' '/?' 'Ctrl-Break' 'exit status 3'
+               'ANSI code page' 'ends in CR LF')
+
 for preset in deb windows-zip; do
   cmake --preset "$preset" -DMORVELLAN_WERROR=ON >/dev/null
   cmake --build --preset "$preset"
@@ -37,7 +71,7 @@ deb="build/deb/morvellan_${version}_$(dpkg --print-architecture).deb"
 zip="build/windows-zip/Morvellan-$version-win64.zip"
 
 echo "-- man page"
-for page in doc/Morvellan.1 build/deb/documents/Morvellan.1; do
+for page in doc/Morvellan.1 build/deb/documents/Morvellan.1 build/windows-zip/documents/Morvellan.1; do
   quiet mandoc -Tlint -Wstyle "$page"
   MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null | { ! grep .; } ||
     fail "man reports problems in $page"
@@ -75,6 +109,11 @@ said=$(/usr/bin/morvellan --version) || fail "/usr/bin/morvellan --version exite
 lower_page=$(man -w morvellan) || fail "man -w morvellan finds no page"
 [ "$(readlink -f "$lower_page")" = /usr/share/man/man1/Morvellan.1.gz ] ||
   fail "man -w morvellan gives $lower_page"
+# mandoc, unlike man, never hyphenates, so every phrase stays whole.
+installed_text=build/deb/installed-page.txt
+mandoc -T ascii "$page" | sed 's/.\x08//g' >"$installed_text"
+says "$installed_text" "the installed man page" "${posix_facts[@]}"
+never_says "$installed_text" "the installed man page" "${windows_facts[@]}"
 echo "$usage" | head -n 1
 echo "$said"
 echo "$page"
@@ -106,6 +145,25 @@ awk '/^NAME\r$/ { getline; exit !/Morvellan/ }' "$top/Morvellan.txt" ||
   fail "Morvellan.txt does not name Morvellan under NAME"
 grep -qF "Morvellan $version " "$top/Morvellan.txt" || fail "Morvellan.txt does not carry version $version"
 ! grep -q $'\b' "$top/Morvellan.txt" || fail "Morvellan.txt holds backspaces"
+# The manual and the README tell Windows users what holds for them.
+says "$top/Morvellan.txt" "Morvellan.txt" "${windows_facts[@]}" 'C:\Users\ann\.cvsignore' \
+  'Morvellan.log' 'Ctrl-C' 'closing the console window'
+never_says "$top/Morvellan.txt" "Morvellan.txt" "${posix_facts[@]}" '/usr/bin' 'kill -9'
+says "$top/README.txt" "README.txt" '%USERPROFILE%\.cvsignore' 'Morvellan C:\work\proj' \
+  'Morvellan -f C:\work\proj' '? Morvellan.log' 'outside the working copy' 'Morvellan /?' \
+  'Morvellan.txt is the full manual'
+never_says "$top/README.txt" "README.txt" '~/.cvsignore' 'apt' 'cmake' 'HOME' 'Linux'
+for status in 0 1 2 3; do
+  grep -q "^  $status  [A-Z]" "$top/README.txt" || fail "README.txt has no line for exit status $status"
+done
+[ "$(head -n 1 "$top/README.txt")" = $'Morvellan for Windows\r' ] ||
+  fail "README.txt is not the Windows guide: $(head -n 1 "$top/README.txt")"
+for text in README.txt Morvellan.txt; do
+  ! LC_ALL=C grep -n '[^[:print:][:space:]]' "$top/$text" ||
+    fail "$text holds bytes outside ASCII, which Notepad and the console may show differently"
+  ! awk 'length($0) > 80 { print FNR ": " $0; found = 1 } END { exit !found }' "$top/$text" ||
+    fail "$text has lines longer than 79 characters"
+done
 usage=$(cd "$top" && wine Morvellan.exe) || fail "Morvellan.exe without arguments exited with $?"
 [ "$(head -n 1 <<<"$usage")" = $'Usage: Morvellan [-f] path\r' ] ||
   fail "unexpected usage text from Morvellan.exe: $usage"
