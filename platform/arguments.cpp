@@ -1,27 +1,37 @@
 // Cutting a Windows command line into arguments.
 #include "platform/arguments.h"
 
-static bool IsBlank(unsigned char Byte) { return Byte >= 0x01 && Byte <= 0x20; }
+#include <type_traits>
 
-std::vector<std::string> CutCommandLine(std::string_view Line, const CharSet& LeadBytes) {
-  std::vector<std::string> Arguments;
+// One rule for both forms of the command line; only the ANSI form has lead bytes.
+template <typename TChar>
+static std::vector<std::basic_string<TChar>> Cut(std::basic_string_view<TChar> Line,
+                                                 const CharSet& LeadBytes) {
+  std::vector<std::basic_string<TChar>> Arguments;
   std::size_t Pos = 0;
-  auto ByteAt = [&](std::size_t At) { return static_cast<unsigned char>(Line[At]); };
+  auto CodeAt = [&](std::size_t At) { return static_cast<std::make_unsigned_t<TChar>>(Line[At]); };
+  auto IsBlankAt = [&](std::size_t At) { return CodeAt(At) >= 0x01 && CodeAt(At) <= 0x20; };
+  auto IsQuoteAt = [&](std::size_t At) { return At < Line.size() && Line[At] == TChar('"'); };
+  auto IsPairAt = [&](std::size_t At) {
+    if constexpr (sizeof(TChar) == 1)
+      return LeadBytes.Contains(CodeAt(At)) && At + 1 < Line.size() && Line[At + 1] != '\0';
+    return false;
+  };
   for (;;) {
     // Blanks and empty pairs of quotes between arguments are skipped alike.
     for (;;) {
-      while (Pos < Line.size() && IsBlank(ByteAt(Pos))) ++Pos;
-      if (Line.substr(Pos, 2) != "\"\"") break;
+      while (Pos < Line.size() && IsBlankAt(Pos)) ++Pos;
+      if (!IsQuoteAt(Pos) || !IsQuoteAt(Pos + 1)) break;
       Pos += 2;
     }
-    if (Pos >= Line.size() || Line[Pos] == '\0') break;
-    std::string Argument;
+    if (Pos >= Line.size() || Line[Pos] == TChar('\0')) break;
+    std::basic_string<TChar> Argument;
     bool InQuotes = false;
-    while (Pos < Line.size() && Line[Pos] != '\0' && (InQuotes || !IsBlank(ByteAt(Pos)))) {
-      if (Line[Pos] == '"') {
+    while (Pos < Line.size() && Line[Pos] != TChar('\0') && (InQuotes || !IsBlankAt(Pos))) {
+      if (IsQuoteAt(Pos)) {
         InQuotes = !InQuotes;
         ++Pos;
-      } else if (LeadBytes.Contains(ByteAt(Pos)) && Pos + 1 < Line.size() && Line[Pos + 1] != '\0') {
+      } else if (IsPairAt(Pos)) {
         Argument.append(Line.substr(Pos, 2));
         Pos += 2;
       } else {
@@ -32,3 +42,9 @@ std::vector<std::string> CutCommandLine(std::string_view Line, const CharSet& Le
   }
   return Arguments;
 }
+
+std::vector<std::string> CutCommandLine(std::string_view Line, const CharSet& LeadBytes) {
+  return Cut(Line, LeadBytes);
+}
+
+std::vector<std::wstring> CutCommandLine(std::wstring_view Line) { return Cut(Line, CharSet{}); }

@@ -1,17 +1,28 @@
-// Win32 arguments: cut from GetCommandLineA by the program's own rules, not
-// the C runtime's, which treat backslashes before quotes differently.
+// Win32 arguments: cut from GetCommandLineW by the program's own rules, not the C runtime's, which
+// treat backslashes before quotes differently, and each made ANSI without a look-alike.
 #include "platform/arguments.h"
 
 #include <windows.h>
 
-#include "platform/code_page.h"
+#include "platform/file_system.h"
+#include "platform/win32/wide.h"
 
 const bool SlashOptions = true;
 
-static const std::vector<std::string>& Arguments() {
-  static const std::vector<std::string> Cut = [] {
-    std::vector<std::string> All = CutCommandLine(GetCommandLineA(), SystemLeadBytes());
-    if (!All.empty()) All.erase(All.begin());  // the program's own name
+struct TArgument {
+  std::string Text;
+  bool InCodePage = true;
+};
+
+// The program's name first, then its arguments.
+static const std::vector<TArgument>& Arguments() {
+  static const std::vector<TArgument> Cut = [] {
+    std::vector<TArgument> All;
+    for (const std::wstring& Wide : CutCommandLine(std::wstring_view(GetCommandLineW()))) {
+      TArgument Argument;
+      Argument.Text = ToAnsi(Wide, &Argument.InCodePage);
+      All.push_back(std::move(Argument));
+    }
     return All;
   }();
   return Cut;
@@ -19,9 +30,17 @@ static const std::vector<std::string>& Arguments() {
 
 void SetProgramArguments(int, char**) {}
 
-int ArgumentCount() { return static_cast<int>(Arguments().size()); }
+int ArgumentCount() { return Arguments().empty() ? 0 : static_cast<int>(Arguments().size()) - 1; }
 
 std::string ArgumentAt(int Index) {
   if (Index < 1 || Index > ArgumentCount()) return std::string();
-  return Arguments()[Index - 1];
+  return Arguments()[Index].Text;
+}
+
+bool ArgumentInCodePage(int Index) {
+  return Index < 1 || Index > ArgumentCount() || Arguments()[Index].InCodePage;
+}
+
+std::string ProgramName() {
+  return Arguments().empty() ? std::string() : NamePart(Arguments().front().Text);
 }

@@ -9,5 +9,8 @@
 /// Runs Program with exactly this command line (program name included).
 TProcessResult RunCommandLine(const std::string& Program, std::string CommandLine,
                               bool MergeStdErr = false);
+/// The same in wide characters, which may hold what the ANSI code page cannot.
+TProcessResult RunCommandLine(const std::wstring& Program, std::wstring CommandLine,
+                              bool MergeStdErr = false);
 
 #endif

@@ -1,4 +1,4 @@
-// Win32 child processes: CreateProcessA with inherited file handles.
+// Win32 child processes: CreateProcessW with inherited file handles.
 #include "tests/support/process.h"
 
 #include <windows.h>
@@ -23,13 +23,13 @@ static HANDLE CreateCaptureFile(const std::string& Path) {
                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-TProcessResult RunCommandLine(const std::string& Program, std::string CommandLine,
+TProcessResult RunCommandLine(const std::wstring& Program, std::wstring CommandLine,
                               bool MergeStdErr) {
   std::string OutPath = NewCapturePath();
   std::string ErrPath = MergeStdErr ? OutPath : NewCapturePath();
   HANDLE Out = CreateCaptureFile(OutPath);
   HANDLE Err = MergeStdErr ? Out : CreateCaptureFile(ErrPath);
-  STARTUPINFOA Startup{};
+  STARTUPINFOW Startup{};
   Startup.cb = sizeof Startup;
   Startup.dwFlags = STARTF_USESTDHANDLES;
   Startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
@@ -37,7 +37,7 @@ TProcessResult RunCommandLine(const std::string& Program, std::string CommandLin
   Startup.hStdError = Err;
   PROCESS_INFORMATION Process{};
   TProcessResult Result;
-  if (CreateProcessA(Program.c_str(), CommandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+  if (CreateProcessW(Program.c_str(), CommandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                      nullptr, &Startup, &Process)) {
     WaitForSingleObject(Process.hProcess, INFINITE);
     DWORD Code = 0;
@@ -51,6 +51,19 @@ TProcessResult RunCommandLine(const std::string& Program, std::string CommandLin
   Result.StdOut = TakeCapture(OutPath);
   if (!MergeStdErr) Result.StdErr = TakeCapture(ErrPath);
   return Result;
+}
+
+static std::wstring Widened(const std::string& Text) {
+  std::wstring Wide(Text.size(), L'\0');
+  Wide.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), Wide.data(),
+                          static_cast<int>(Wide.size()))));
+  return Wide;
+}
+
+TProcessResult RunCommandLine(const std::string& Program, std::string CommandLine,
+                              bool MergeStdErr) {
+  return RunCommandLine(Widened(Program), Widened(CommandLine), MergeStdErr);
 }
 
 TProcessResult RunProgram(const std::string& Name, const std::vector<std::string>& Arguments,
