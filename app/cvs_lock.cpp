@@ -1,12 +1,12 @@
 // CVS's write lock on a repository directory.
 #include "app/cvs_lock.h"
 
-#include <atomic>
 #include <chrono>
 #include <map>
 #include <string_view>
 #include <thread>
 
+#include "app/held_files.h"
 #include "app/output.h"
 #include "app/repository.h"
 #include "platform/dir_scan.h"
@@ -17,38 +17,8 @@
 
 static constexpr auto LockPatience = std::chrono::seconds(30);
 static constexpr auto RetryInterval = std::chrono::seconds(1);
-
-// What an interrupt must remove. Each lock is made and noted, or forgotten and removed, while
-// interrupts wait, so that the handler finds every lock of this process and no other's. The
-// process id keeps a child from removing its parent's lock.
-static std::atomic<const char*> HeldWriteLock{nullptr};
-static std::atomic<const char*> HeldMasterLock{nullptr};
-static std::atomic<unsigned long> HolderProcess{0};
-
-static void ReleaseOnInterrupt() {
-  if (HolderProcess.load() != ProcessId()) return;
-  if (const char* File = HeldWriteLock.exchange(nullptr)) RemoveFileNow(File);
-  if (const char* Directory = HeldMasterLock.exchange(nullptr)) RemoveDirectoryNow(Directory);
-}
-
-static void ReleaseOnEveryInterrupt() {
-  if (HolderProcess.load() != 0) return;
-  HolderProcess = ProcessId();
-  OnInterrupt(ReleaseOnInterrupt);
-}
-
-namespace {
-
-// Interrupts wait while it lives.
-class TInterruptsDeferred {
- public:
-  TInterruptsDeferred() { DeferInterrupts(); }
-  ~TInterruptsDeferred() { AllowInterrupts(); }
-  TInterruptsDeferred(const TInterruptsDeferred&) = delete;
-  TInterruptsDeferred& operator=(const TInterruptsDeferred&) = delete;
-};
-
-}  // namespace
+// How often a wait looks whether an interrupt asked the run to stop.
+static constexpr auto InterruptCheck = std::chrono::milliseconds(50);
 
 static bool IsSeparator(char Byte) { return Byte == '/' || Byte == PathDelimiter; }
 
@@ -85,6 +55,12 @@ static const std::string& LockDirFor(const std::string& Root) {
   return Entry->second;
 }
 
+// The directory where the lock files go: the repository directory, or its place under LockDir.
+static std::string LockDirectoryOf(const TRepositoryPlace& Place, const std::string& LockDir) {
+  if (LockDir.empty()) return Place.Directory;
+  return Place.BelowRoot == "." ? LockDir : LockDir + PathDelimiter + Place.BelowRoot;
+}
+
 // Makes the directories below LockDir that lead to Directory, each with its parent's
 // permissions, as CVS does; 0, or the error that stops it.
 static int MakeLockDirectories(const std::string& LockDir, const std::string& Directory) {
@@ -111,105 +87,133 @@ static int ForeseenLockError(std::string Directory, const std::string& Floor) {
   return DirectoryAccess(Directory, true);
 }
 
-// The first reader's lock file ("#cvs.rfl..." or "#cvs.pfl...") in Directory; 0, or the error
-// that keeps the directory from being listed.
-static int FindReaderLock(const std::string& Directory, std::string& Reader) {
-  TSearchRec Rec;
-  TDirScanGuard Guard(Rec);
-  int Result = DirScanFirst(Directory + PathDelimiter + "*", 63, Rec);
-  for (; Result == 0; Result = DirScanNext(Rec)) {
-    if (Rec.Name.starts_with("#cvs.rfl") || Rec.Name.starts_with("#cvs.pfl")) {
-      Reader = Directory + PathDelimiter + Rec.Name;
-      return 0;
-    }
-  }
-  return Result == DirScanNoMoreEntries ? 0 : Result;
-}
-
-static int CreateEmptyFile(const std::string& Path) {
-  const TFileHandle Handle = RawCreate(Path);
-  if (Handle != InvalidFileHandle && RawClose(Handle)) return 0;
-  const int Code = LastSystemError();
-  return Code != 0 ? Code : -1;
-}
-
-static bool CannotLock(const TRepositoryPlace& Place, int Code) {
-  EchoLeftUnchanged("Directory left unchanged (cannot lock the repository (" +
-                    SystemErrorText(Code) + ")): " + Place.Directory);
+static bool CannotLock(const TRepositoryPlace& Place, const std::string& Why, TOutput& Output) {
+  Output.EchoLine("Directory left unchanged (cannot lock the repository (" + Why +
+                  ")): " + Place.Directory);
   return false;
 }
 
-// The directory where the lock files go: the repository directory, or its place under LockDir.
-static std::string LockDirectoryOf(const TRepositoryPlace& Place, const std::string& LockDir) {
-  if (LockDir.empty() || Place.BelowRoot.empty()) return Place.Directory;
-  return Place.BelowRoot == "." ? LockDir : LockDir + PathDelimiter + Place.BelowRoot;
+bool CanLockRepository(const TRepositoryPlace& Place, TOutput& Output) {
+  if (const int Code = DirectoryAccess(Place.Directory, false))
+    return CannotLock(Place, SystemErrorText(Code), Output);
+  const std::string& LockDir = LockDirFor(Place.Root);
+  if (!LockDir.empty())
+    if (const int Code = DirectoryAccess(LockDir, false))
+      return CannotLock(Place, "LockDir " + LockDir + ": " + SystemErrorText(Code), Output);
+  const std::string Directory = LockDirectoryOf(Place, LockDir);
+  const int Code = ForeseenLockError(Directory, LockDir.empty() ? Directory : LockDir);
+  return Code == 0 || CannotLock(Place, SystemErrorText(Code), Output);
 }
 
-bool TRepositoryLock::Take(const TRepositoryPlace& Place, bool Live) {
+namespace {
+
+// What a lock directory holds of other processes' locks.
+struct TLockScan {
+  int Error = 0;         ///< the directory could not be listed
+  std::string Reader;    ///< the first "#cvs.rfl..." or "#cvs.pfl..." file, with its path
+  std::string HolderOf;  ///< the name of the first lock file that names its holder
+};
+
+}  // namespace
+
+static bool IsLockFileName(std::string_view Name) {
+  return Name.starts_with("#cvs.rfl.") || Name.starts_with("#cvs.pfl.") ||
+         Name.starts_with("#cvs.wfl.");
+}
+
+static TLockScan ScanLocks(const std::string& Directory, const std::string& Own) {
+  TLockScan Scan;
+  TDirectory Dir;
+  if ((Scan.Error = OpenDirectory(Directory, Dir)) != 0) return Scan;
+  TSearchRec Rec;
+  TDirScanGuard Guard(Rec);
+  int Result = DirScanFirst(Dir, 63, Rec);
+  for (; Result == 0; Result = DirScanNext(Rec)) {
+    if (!IsLockFileName(Rec.Name) || Rec.Name == Own) continue;
+    if (Scan.HolderOf.empty()) Scan.HolderOf = Rec.Name;
+    if (Scan.Reader.empty() && !Rec.Name.starts_with("#cvs.wfl."))
+      Scan.Reader = Directory + PathDelimiter + Rec.Name;
+  }
+  if (Result != DirScanNoMoreEntries) Scan.Error = Result;
+  return Scan;
+}
+
+// " (held by process <pid> on <host>)" for a lock file "#cvs.xfl.<host>.<pid>", or the note that
+// its process is gone when that host is this machine; empty when the name says neither.
+static std::string HolderNote(std::string_view LockFile) {
+  LockFile.remove_prefix(std::string_view("#cvs.wfl.").size());
+  const std::size_t Dot = LockFile.rfind('.');
+  if (Dot == std::string_view::npos || Dot == 0 || Dot + 1 == LockFile.size()) return "";
+  const std::string_view Host = LockFile.substr(0, Dot);
+  const std::string_view Pid = LockFile.substr(Dot + 1);
+  unsigned long Id = 0;
+  for (char Digit : Pid) {
+    if (Digit < '0' || Digit > '9' || Id > 429496729) return "";
+    Id = Id * 10 + static_cast<unsigned long>(Digit - '0');
+  }
+  if (Host == HostName() && !ProcessRunning(Id))
+    return " (left by process " + std::string(Pid) +
+           ", which is no longer running: remove it with rmdir once no CVS command runs)";
+  return " (held by process " + std::string(Pid) + " on " + std::string(Host) + ")";
+}
+
+// Waits up to Interval, or less when an interrupt asks the run to stop; false then.
+static bool WaitUnlessInterrupted(std::chrono::steady_clock::duration Interval) {
+  const auto Until = std::chrono::steady_clock::now() + Interval;
+  while (!InterruptRequested()) {
+    const auto Now = std::chrono::steady_clock::now();
+    if (Now >= Until) return true;
+    std::this_thread::sleep_for(
+        std::min<std::chrono::steady_clock::duration>(InterruptCheck, Until - Now));
+  }
+  return false;
+}
+
+bool TRepositoryLock::Take(const TRepositoryPlace& Place, TOutput& Output) {
   Release();
-  if (const int Code = DirectoryAccess(Place.Directory, false)) return CannotLock(Place, Code);
+  if (!CanLockRepository(Place, Output)) return false;
   const std::string& LockDir = LockDirFor(Place.Root);
   const std::string Directory = LockDirectoryOf(Place, LockDir);
-  const bool UnderLockDir = Directory != Place.Directory;
-  if (!Live) {
-    const int Code = ForeseenLockError(Directory, UnderLockDir ? LockDir : Directory);
-    return Code == 0 || CannotLock(Place, Code);
-  }
-  if (UnderLockDir)
-    if (const int Code = MakeLockDirectories(LockDir, Directory)) return CannotLock(Place, Code);
-  ReleaseOnEveryInterrupt();
-  MasterLock = Directory + PathDelimiter + "#cvs.lock";
-  static const std::string Owner = HostName() + "." + std::to_string(ProcessId());
-  WriteLock = Directory + PathDelimiter + "#cvs.wfl." + Owner;
+  if (!LockDir.empty())
+    if (const int Code = MakeLockDirectories(LockDir, Directory))
+      return CannotLock(Place, SystemErrorText(Code), Output);
+  static const std::string Own = "#cvs.wfl." + HostName() + "." + std::to_string(ProcessId());
+  const std::string Master = Directory + PathDelimiter + "#cvs.lock";
   const auto Start = std::chrono::steady_clock::now();
   bool Waited = false;
   for (;;) {
     std::string Busy;
-    if (const int Code = TryOnce(Directory, Busy)) return CannotLock(Place, Code);
-    if (Busy.empty()) return true;
-    if (!Waited) EchoLineNow("Waiting for the repository lock: " + Busy);
+    TLockScan Scan;
+    int Code = TakeMasterLock(Master);
+    if (Code == AlreadyExistsError) {
+      Busy = Master;
+      Scan = ScanLocks(Directory, Own);
+    } else if (Code == 0) {
+      Scan = ScanLocks(Directory, Own);
+      Code = Scan.Error;
+      Busy = Scan.Reader;
+      if (Code == 0 && Busy.empty()) Code = TakeWriteLock(Directory + PathDelimiter + Own);
+      if (Code == 0 && Busy.empty()) return Held = true;
+      ReleaseLocks();
+    }
+    if (Code != 0 && Code != AlreadyExistsError)
+      return CannotLock(Place, SystemErrorText(Code), Output);
+    const std::string Holder = Scan.HolderOf.empty() ? "" : HolderNote(Scan.HolderOf);
+    if (!Waited) {
+      Output.EchoLine("Waiting for the repository lock: " + Busy + Holder);
+      Output.HandOn();
+    }
     Waited = true;
     if (std::chrono::steady_clock::now() - Start >= LockPatience) {
-      EchoLeftUnchanged("Directory left unchanged (repository locked): " + Busy);
+      Output.EchoLine("Directory left unchanged (repository locked): " + Busy + Holder);
       return false;
     }
-    std::this_thread::sleep_for(RetryInterval);
+    if (!WaitUnlessInterrupted(RetryInterval)) return false;
   }
-}
-
-int TRepositoryLock::TryOnce(const std::string& Directory, std::string& Busy) {
-  int Code = 0;
-  {
-    TInterruptsDeferred Deferred;
-    Code = MakeDirectory(MasterLock);
-    if (Code == 0) HeldMasterLock = MasterLock.c_str();
-  }
-  if (Code == AlreadyExistsError) {
-    Busy = MasterLock;
-    return 0;
-  }
-  if (Code != 0) return Code;
-  Code = FindReaderLock(Directory, Busy);
-  if (Code == 0 && Busy.empty()) {
-    TInterruptsDeferred Deferred;
-    Code = CreateEmptyFile(WriteLock);
-    if (Code == 0) HeldWriteLock = WriteLock.c_str();
-  }
-  if (Code == 0 && Busy.empty()) return 0;
-  Release();
-  return Code;
 }
 
 void TRepositoryLock::Release() {
-  if (HeldWriteLock.load() != WriteLock.c_str() && HeldMasterLock.load() != MasterLock.c_str())
-    return;
-  TInterruptsDeferred Deferred;
-  if (HeldWriteLock.load() == WriteLock.c_str()) {
-    RemoveFileNow(WriteLock.c_str());
-    HeldWriteLock = nullptr;
-  }
-  if (HeldMasterLock.load() == MasterLock.c_str()) {
-    RemoveDirectoryNow(MasterLock.c_str());
-    HeldMasterLock = nullptr;
-  }
+  if (!Held) return;
+  ReleaseLocks();
+  Held = false;
 }

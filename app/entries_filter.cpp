@@ -1,138 +1,170 @@
-// Filtering an administrative entries file.
+// Reading and filtering an administrative entries file.
 #include "app/entries_filter.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <memory>
 
-#include "app/command_line.h"
+#include "app/held_files.h"
 #include "app/output.h"
 #include "ignore/ignore_list.h"
+#include "platform/dir_scan.h"
 #include "platform/file_system.h"
 #include "platform/line_file.h"
 #include "platform/raw_file.h"
 #include "platform/text.h"
-#include "textutil/dbutil.h"
 
-static bool IsTargetFileName(std::string_view Name) {
-  return NamesIgnoreCase ? LowerAscii(Name) == LowerAscii(TargetFileName) : Name == TargetFileName;
-}
-
-bool IsRemovable(std::string_view Name) {
-  bool Removable = MatchesIgnoreList(Name);
-  if (!TargetFileName.empty()) Removable = IsTargetFileName(Name);
+bool TRemovalTest::IsRemovable(std::string_view Name) const {
+  bool Removable = Patterns.Matches(Name);
+  if (!TargetFileName.empty())
+    Removable =
+        NamesIgnoreCase ? LowerAscii(Name) == LowerAscii(TargetFileName) : Name == TargetFileName;
   return Removable;
 }
 
-// Only file lines are candidates: a directory line ("D/name////") keeps its
-// directory in every later commit and tag, and lines of kinds CVS does not
-// know yet must be kept for it.
-static bool IsRemovableLine(std::string_view Line) {
-  return Line.starts_with('/') && IsRemovable(ExtractField(Line, "/", 2));
+bool TRemovalTest::IsRemovableLine(std::string_view Line) const {
+  if (!Line.starts_with('/')) return false;
+  const std::string_view Rest = Line.substr(1);
+  return IsRemovable(Rest.substr(0, Rest.find('/')));
 }
 
+static constexpr const char* NotRegular = "Left unchanged (not a regular file): ";
 static constexpr const char* CannotBeRead = "Left unchanged (cannot be read): ";
+static constexpr const char* LineTooLong = "Left unchanged (a line longer than 32 MiB): ";
 static constexpr const char* MarkBeforeEnd =
     "Left unchanged (0x1A end-of-file mark before the end): ";
 static constexpr const char* ReadOnly = "Left unchanged (read-only): ";
 static constexpr const char* CannotWriteCopy = "Left unchanged (cannot write its new copy): ";
 static constexpr const char* CannotReplace = "Left unchanged (cannot be replaced): ";
 
-// Why a file read to LineFileAtEnd could not be rewritten without loss, or nothing. The reader
-// stops at 0x1A, and CVS reads past it: whatever follows would be lost.
-static const char* IncompleteReadReason(TLineFile& Entries) {
-  if (LineFileFailed(Entries)) return CannotBeRead;
-  if (!LineFileReadCompletely(Entries)) return MarkBeforeEnd;
-  return nullptr;
-}
+namespace {
 
-TEntriesLook LookAtEntriesFile(const std::string& Path) {
-  TEntriesLook Look;
-  TLineFile Entries;
-  TLineFileGuard EntriesGuard(Entries);
-  LineFileAssign(Entries, Path);
-  LineFileOpenRead(Entries);
-  // Opened first and asked after: every folder has an Entries, few an Entries.Extra.
-  if (LineFileFailed(Entries) && (IsNotFoundError(LastSystemError()) || !FilePresent(Path)))
-    return Look;
-  bool AnyRemovable = false;
-  std::string Line;
-  while (!LineFileAtEnd(Entries)) {
-    LineFileReadLine(Entries, Line);
-    AnyRemovable = AnyRemovable || IsRemovableLine(Line);
+// One entries file read line by line: the one loop behind both the look and the filter.
+class TEntriesReader {
+ public:
+  /// Opens the file; false when it is not there.
+  bool Open(const TDirectory& Admin, const std::string& Name) {
+    LineFileOpenReadAt(File, Admin, Name);
+    return !IsNotFoundError(LineFileErrorCode(File));
   }
-  Look.Refusal = IncompleteReadReason(Entries);
-  if (Look.Refusal == nullptr && AnyRemovable && IsReadOnly(Path)) Look.Refusal = ReadOnly;
-  Look.State = Look.Refusal != nullptr ? esRefused : AnyRemovable ? esRewritten : esUnchanged;
+  /// Calls Removed(Line, Begin, End) for each removable line, Begin and End being its offsets
+  /// with its line end; gives why the file cannot be rewritten without loss, or nothing when it
+  /// was read whole. CVS reads past a 0x1A mark: whatever follows it would be lost.
+  template <typename TRemoved>
+  const char* Read(const TRemovalTest& Test, TRemoved&& Removed) {
+    if (LineFileFailed(File))
+      return LineFileErrorCode(File) == NotRegularFileError ? NotRegular : CannotBeRead;
+    std::string Line;
+    while (!LineFileAtEnd(File)) {
+      const std::uint64_t Begin = LineFileOffset(File);
+      LineFileReadLine(File, Line);
+      if (LineFileLineTooLong(File)) break;
+      if (Test.IsRemovableLine(Line)) Removed(Line, Begin, LineFileOffset(File));
+    }
+    if (LineFileLineTooLong(File)) return LineTooLong;
+    if (LineFileFailed(File)) return CannotBeRead;
+    if (!LineFileReadCompletely(File)) return MarkBeforeEnd;
+    return nullptr;
+  }
+  TFileHandle Handle() const { return LineFileHandle(File); }
+  int OpenError() const { return LineFileErrorCode(File); }
+  /// Lets go of the file: Windows refuses to replace a file that is open.
+  void Close() { LineFileClose(File); }
+  std::uint64_t Size() const { return LineFileOffset(File); }
+
+ private:
+  TLineFile File;
+  TLineFileGuard Guard{File};
+};
+
+}  // namespace
+
+TEntriesLook LookAtEntriesFile(const TDirectory& Admin, const std::string& Name,
+                               const TRemovalTest& Test) {
+  TEntriesLook Look;
+  TEntriesReader Reader;
+  if (!Reader.Open(Admin, Name)) return Look;
+  Look.OpenError = Reader.OpenError();
+  Look.Refusal = Reader.Read(Test, [&](const std::string& Line, std::uint64_t, std::uint64_t) {
+    Look.RemovedLines.push_back(Line);
+  });
+  if (Look.Refusal == nullptr && !Look.RemovedLines.empty() && RawIsReadOnly(Reader.Handle()))
+    Look.Refusal = ReadOnly;
+  Look.State = Look.Refusal != nullptr      ? esRefused
+               : !Look.RemovedLines.empty() ? esRewritten
+                                            : esUnchanged;
   return Look;
 }
 
 namespace {
 
-// The filtered copy of an entries file: the original's bytes with the removed lines' bytes cut
-// out, copied from a second handle on the original, so that every kept byte (line ends, lone
-// CRs, a last 0x1A) stays as it was while only one line at a time is held.
+// The filtered copy of an entries file, held on the run's record: the original's bytes with the
+// removed lines' bytes cut out, copied through the handle the lines were read from, so that every
+// kept byte (line ends, lone CRs, a last 0x1A) stays as it was, a file replaced meanwhile cannot
+// be cut wrongly, and only one line at a time is held.
 class TCompanionCopy {
  public:
-  explicit TCompanionCopy(const std::string& Path) : Original(Path), Companion(Path + ".out") {}
-  ~TCompanionCopy() { CloseHandles(); }
+  TCompanionCopy(const TDirectory& Admin, std::string Name, TFileHandle Source)
+      : Admin(Admin), Name(std::move(Name)), Source(Source) {}
+  ~TCompanionCopy() { Discard(); }
   TCompanionCopy(const TCompanionCopy&) = delete;
   TCompanionCopy& operator=(const TCompanionCopy&) = delete;
 
   /// Leaves out the original's bytes from Begin up to End, after copying those before them.
   void Cut(std::uint64_t Begin, std::uint64_t End) {
     if (!Started) Start();
-    Move(Begin, true);
-    Move(End, false);
+    Copy(Begin);
+    Position = End;
   }
   /// Copies the rest of the original, which must hold exactly Size bytes, and makes the copy
-  /// durable; false, with the copy deleted, when any byte could not be read or written.
+  /// durable with the original's permissions; false, with the copy deleted, when any byte could
+  /// not be read or written.
   bool Finish(std::uint64_t Size) {
-    Move(Size, true);
+    Copy(Size);
     char Probe;
-    if (!Failed && RawRead(Source, &Probe, 1) != 0) Failed = true;  // the file grew meanwhile
-    if (!Failed && !RawFlushToDisk(Target)) Failed = true;
-    CloseHandles();
-    if (Failed) DeleteFileAt(Companion);
+    if (!Failed && RawReadAt(Source, Size, &Probe, 1) != 0) Failed = true;  // it grew meanwhile
+    if (!Failed && !(RawCopyPermissions(Source, Target) && RawFlushToDisk(Target))) Failed = true;
+    CloseTarget();
+    if (Failed) Discard();
     return !Failed;
   }
   /// Deletes a copy that will not be used.
   void Discard() {
-    CloseHandles();
-    if (Started) DeleteFileAt(Companion);
+    CloseTarget();
+    if (Started) DiscardCompanion();
+    Started = false;
   }
-  const std::string& Path() const { return Companion; }
 
  private:
   void Start() {
     Started = true;
     Buffer = std::make_unique_for_overwrite<char[]>(ChunkSize);
-    Source = RawOpenRead(Original);
-    Target = RawCreate(Companion);
-    Failed = Source == InvalidFileHandle || Target == InvalidFileHandle;
+    // A stale companion of an earlier run goes first; a link of that name is deleted, not followed.
+    RemoveFileAt(Admin, Name);
+    Target = TakeCompanion(Admin, Name);
+    Failed = Target == InvalidFileHandle;
   }
-  // Reads the original up to Offset, writing what it reads to the copy when Keep.
-  void Move(std::uint64_t Offset, bool Keep) {
+  // Copies the original's bytes from Position up to Offset.
+  void Copy(std::uint64_t Offset) {
     while (!Failed && Position < Offset) {
       const auto Wanted =
           static_cast<std::size_t>(std::min<std::uint64_t>(ChunkSize, Offset - Position));
-      const std::ptrdiff_t Count = RawRead(Source, Buffer.get(), Wanted);
-      if (Count <= 0 || (Keep && !RawWrite(Target, Buffer.get(), static_cast<std::size_t>(Count))))
+      const std::ptrdiff_t Count = RawReadAt(Source, Position, Buffer.get(), Wanted);
+      if (Count <= 0 || !RawWrite(Target, Buffer.get(), static_cast<std::size_t>(Count)))
         Failed = true;
       else
         Position += static_cast<std::uint64_t>(Count);
     }
   }
-  void CloseHandles() {
-    if (Source != InvalidFileHandle) RawClose(Source);
+  void CloseTarget() {
     if (Target != InvalidFileHandle && !RawClose(Target)) Failed = true;
-    Source = Target = InvalidFileHandle;
+    Target = InvalidFileHandle;
   }
 
   static constexpr std::size_t ChunkSize = 65536;
-  std::string Original;
-  std::string Companion;
-  TFileHandle Source = InvalidFileHandle;
+  const TDirectory& Admin;
+  std::string Name;
+  TFileHandle Source;
   TFileHandle Target = InvalidFileHandle;
   std::unique_ptr<char[]> Buffer;
   std::uint64_t Position = 0;
@@ -142,43 +174,38 @@ class TCompanionCopy {
 
 }  // namespace
 
-static TFilterResult Refuse(const char* Reason, const std::string& Path, TFilterResult Result) {
-  EchoLeftUnchanged(Reason + Path);
+static TFilterResult Refuse(const char* Reason, const std::string& Path, TFilterResult Result,
+                            TOutput& Output) {
+  Output.EchoLine(Reason + Path);
   Result.Outcome = foRefused;
   return Result;
 }
 
-TFilterResult FilterEntriesFile(const std::string& Path, bool Rewrite) {
+TFilterResult FilterEntriesFile(const TDirectory& Admin, const std::string& Name,
+                                const std::string& Path, const TRemovalTest& Test,
+                                TOutput& Output) {
   TFilterResult Result;
-  if (!FilePresent(Path)) return Result;
-  TLineFile Entries;
-  TLineFileGuard EntriesGuard(Entries);
-  LineFileAssign(Entries, Path);
-  LineFileOpenRead(Entries);
-  TCompanionCopy Copy(Path);
-  std::string Line;
-  while (!LineFileAtEnd(Entries)) {
-    const std::uint64_t Begin = LineFileOffset(Entries);
-    LineFileReadLine(Entries, Line);
-    if (!IsRemovableLine(Line)) continue;
-    LogLine("Remove from " + Path + ": " + Line);
-    ++Result.Removed;
-    if (Rewrite) Copy.Cut(Begin, LineFileOffset(Entries));
-  }
-  if (!Rewrite) return Result;
-  const char* Incomplete = IncompleteReadReason(Entries);
-  const std::uint64_t Size = LineFileOffset(Entries);
-  LineFileClose(Entries);
-  if (Incomplete != nullptr) {
-    Copy.Discard();
-    return Refuse(Incomplete, Path, Result);
-  }
+  TEntriesReader Reader;
+  if (!Reader.Open(Admin, Name)) return Result;
+  TCompanionCopy Copy(Admin, Name + ".out", Reader.Handle());
+  const char* Refusal =
+      Reader.Read(Test, [&](const std::string& Line, std::uint64_t Begin, std::uint64_t End) {
+        Output.LogLine("Remove from " + Path + ": " + Line);
+        ++Result.Removed;
+        Copy.Cut(Begin, End);
+      });
+  if (Refusal != nullptr) return Refuse(Refusal, Path, Result, Output);
   if (Result.Removed == 0) return Result;
-  if (!Copy.Finish(Size)) return Refuse(CannotWriteCopy, Path, Result);
-  // A complete copy that cannot take the file's place stays beside it.
-  if (IsReadOnly(Path)) return Refuse(ReadOnly, Path, Result);
-  HandOnLog();
-  if (!ReplaceFileWith(Path, Copy.Path())) return Refuse(CannotReplace, Path, Result);
+  if (RawIsReadOnly(Reader.Handle())) return Refuse(ReadOnly, Path, Result, Output);
+  if (!Copy.Finish(Reader.Size())) return Refuse(CannotWriteCopy, Path, Result, Output);
+  Reader.Close();
+  // The log names every removed line before the file loses it; a log that cannot say so stops
+  // the run here.
+  if (!Output.HandOn()) {
+    Result.Outcome = foRefused;
+    return Result;
+  }
+  if (!ReplaceByCompanion(Name)) return Refuse(CannotReplace, Path, Result, Output);
   Result.Outcome = foReplaced;
   return Result;
 }

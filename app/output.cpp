@@ -3,46 +3,31 @@
 
 #include <string>
 
-#include "app/run_tally.h"
-#include "platform/dir_scan.h"
-#include "platform/line_file.h"
-
-static TLineFile Log;
-
-int OpenLog() {
+int TOutput::OpenLog() {
   LineFileAssign(Log, std::string(LogFileName));
   LineFileCreate(Log);
-  return LineFileFailed(Log) ? LastSystemError() : 0;
+  return LineFileFailed(Log) ? LineFileErrorCode(Log) : 0;
 }
 
-void CloseLog() { LineFileClose(Log); }
+void TOutput::CloseLog() { LineFileClose(Log); }
 
-void HandOnLog() { LineFileHandOn(Log); }
-
-void LogLine(std::string_view Text) { LineFileWriteLine(Log, Text); }
-
-void EchoLine(std::string_view Text) {
+void TOutput::EchoLine(std::string_view Text) {
   LineFileWriteLine(StdOutFile, Text);
-  LogLine(Text);
+  LineFileWriteLine(Log, Text);
 }
 
-void EchoLineNow(std::string_view Text) {
-  EchoLine(Text);
+void TOutput::ProgressLine(std::string_view Text) {
+  if (Detail != cdQuiet) LineFileWriteLine(StdOutFile, Text);
+  LineFileWriteLine(Log, Text);
+}
+
+void TOutput::LogLine(std::string_view Text) {
+  if (Detail == cdVerbose) LineFileWriteLine(StdOutFile, Text);
+  LineFileWriteLine(Log, Text);
+}
+
+bool TOutput::HandOn() {
   LineFileHandOn(StdOutFile);
-  HandOnLog();
-}
-
-void EchoShortfall(std::string_view Text) {
-  EchoLine(Text);
-  Tally.LeftSomethingUndone = true;
-}
-
-void EchoLeftUnchanged(std::string_view Text) {
-  EchoShortfall(Text);
-  ++Tally.LeftUnchangedLines;
-}
-
-void ReportUnlistable(const std::string& Directory, int Code) {
-  if (Code == DirScanNoMoreEntries) return;
-  EchoShortfall("Cannot list directory (" + SystemErrorText(Code) + "): " + Directory);
+  LineFileHandOn(Log);
+  return !LogFailed();
 }

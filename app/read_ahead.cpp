@@ -1,35 +1,42 @@
-// Helper threads that read ahead of the walk.
+// Helper threads that work ahead of the walk.
 #include "app/read_ahead.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <deque>
 #include <iterator>
-#include <memory>
 #include <mutex>
+#include <new>
 #include <set>
 #include <string_view>
 #include <system_error>
 #include <thread>
 #include <vector>
 
-#include "app/repository.h"
 #include "app/walk_rules.h"
 #include "platform/dir_scan.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
 #include "platform/raw_file.h"
 
 namespace {
 
-// Reads wait for the disk, not for a processor: many helpers keep many reads in flight.
-constexpr int HelperCount = 16;
-// How far the helpers may run ahead, in administrative directories, and how many directories
-// may wait to be listed: together they bound the memory the helpers hold.
-constexpr std::uint64_t Window = 512;
+// Looks take a processor each; reads wait for the disk, not for a processor, so many readers keep
+// many reads in flight.
+constexpr unsigned MaxLookMakers = 8;
+constexpr int ReaderCount = 16;
+// How many walk events may wait for their looks: each holds an administrative directory open.
+constexpr std::size_t LookWindow = 64;
+// How far the readers may run ahead of the walk, in directories, and how many directories may
+// wait to be listed: together they bound the memory the readers hold.
+constexpr std::uint64_t ReadWindow = 4096;
 constexpr std::size_t MaxWaiting = 8192;
 // Auto: how often the walk asks whether what it is about to read is cached, and how slow a walk
-// must be, where the system cannot say, for the helpers to be worth starting.
+// must be, where the system cannot say, for the readers to be worth starting.
 constexpr std::uint64_t AskEvery = 16;
 constexpr auto SlowPerDirectory = std::chrono::microseconds(400);
 constexpr auto Pause = std::chrono::microseconds(200);
@@ -50,137 +57,208 @@ TMode ModeFromEnvironment() {
   return Mode == "on" ? rmOn : Mode == "off" ? rmOff : rmAuto;
 }
 
+// Interrupts wait while it lives, so that a thread started meanwhile never receives one.
+class TThreadsWithoutInterrupts {
+ public:
+  TThreadsWithoutInterrupts() { DeferInterrupts(); }
+  ~TThreadsWithoutInterrupts() { AllowInterrupts(); }
+  TThreadsWithoutInterrupts(const TThreadsWithoutInterrupts&) = delete;
+  TThreadsWithoutInterrupts& operator=(const TThreadsWithoutInterrupts&) = delete;
+};
+
 }  // namespace
 
 struct TReadAhead::TState {
+  TState(const TRemovalTest& Test, const std::string& Start) : Test(Test), Start(Start) {}
+
+  const TRemovalTest& Test;
   TMode Mode = ModeFromEnvironment();
   std::string Start;
-  std::vector<std::thread> Helpers;
   std::atomic<bool> Stopping{false};
-  std::atomic<std::uint64_t> Reached{0};  ///< administrative directories the walk reached
-  std::atomic<std::uint64_t> Fetched{0};  ///< administrative directories the helpers read
+  std::atomic<unsigned> LookMakers{0};
+  std::atomic<std::uint64_t> Entered{0};  ///< directories the walk entered
+
+  std::mutex Lock;  ///< guards everything below
+  std::condition_variable Changed;
+  std::vector<std::thread> Helpers;
+  std::deque<TAdminJob*> Queue;  ///< jobs waiting for a look maker, oldest first
+  bool Reading = false;          ///< the readers have started
+  std::set<TWaiting> Waiting;    ///< directories to list, in the walk's order
+  int Listing = 0;               ///< readers listing a directory taken from Waiting
+  std::uint64_t Listed = 0;      ///< directories the readers listed
+  std::uint64_t Submitted = 0;
   std::chrono::steady_clock::time_point LastAsked = std::chrono::steady_clock::now();
 
-  std::mutex Lock;             ///< guards the two below
-  std::set<TWaiting> Waiting;  ///< directories to list, in the walk's order
-  int Working = 0;             ///< helpers listing a directory taken from Waiting
-
-  void StartHelpers();
-  void Help();
+  void StartLookMakers(unsigned Count);
+  void StartReaders();
+  bool StartThread(void (TState::*Body)());
+  void MakeLooks();
+  void Read();
   bool TakeDirectory(TWaiting& Directory);
   std::vector<TWaiting> ListDirectory(const TWaiting& Directory);
-  void FetchAdminDirectory(const std::string& AdminDirectory);
   void HandBack(std::vector<TWaiting>& Below);
+  void AskWhetherCached(const std::string& AdminDirectory);
+  void StopAll();
 };
 
-TReadAhead::TReadAhead(const std::string& Start) : State(std::make_unique<TState>()) {
+TReadAhead::TReadAhead(const TRemovalTest& Test, const std::string& Start)
+    : State(std::make_unique<TState>(Test, Start)) {
   State->Start = Start.ends_with(PathDelimiter) ? Start : Start + PathDelimiter;
-  if (State->Mode == rmOn) State->StartHelpers();
-}
-
-TReadAhead::~TReadAhead() {
-  State->Stopping = true;
-  for (std::thread& Helper : State->Helpers) Helper.join();
-}
-
-void TReadAhead::Reaching(const std::string& AdminDirectory) {
-  const std::uint64_t Count = State->Reached++;
-  if (State->Mode != rmAuto || Count % AskEvery != 0) return;
-  const auto Now = std::chrono::steady_clock::now();
-  const auto Spent = Now - State->LastAsked;
-  State->LastAsked = Now;
-  const TCacheState Cached = FileCacheState(AdminDirectory + PathDelimiter + "Entries");
-  const bool Slow = Count > 0 && Spent > SlowPerDirectory * AskEvery;
-  if (Cached == csNotCached || (Cached == csCannotTell && Slow)) {
-    State->Mode = rmOn;
-    State->StartHelpers();
+  if (State->Mode == rmOff) return;
+  const unsigned Processors = std::thread::hardware_concurrency();
+  if (State->Mode == rmOn) {
+    State->StartLookMakers(MaxLookMakers);
+    State->StartReaders();
+  } else if (Processors > 1) {
+    State->StartLookMakers(Processors - 1);
   }
 }
 
-void TReadAhead::TState::StartHelpers() {
-  Waiting.insert({{}, Start});
+TReadAhead::~TReadAhead() { Stop(); }
+
+void TReadAhead::Stop() { State->StopAll(); }
+
+void TReadAhead::TState::StopAll() {
+  std::vector<std::thread> Stopped;
+  {
+    std::lock_guard<std::mutex> Guard(Lock);
+    Stopping = true;
+    Stopped.swap(Helpers);
+    // The jobs no helper has begun are made by the walk itself.
+    for (TAdminJob* Job : Queue) Job->AheadState = TAdminJob::asNone;
+    Queue.clear();
+  }
+  Changed.notify_all();
+  for (std::thread& Helper : Stopped) Helper.join();
+}
+
+std::size_t TReadAhead::Window() const {
+  return State->LookMakers > 0 && !State->Stopping ? LookWindow : 1;
+}
+
+// Starts one helper; false when the system has no thread to give.
+bool TReadAhead::TState::StartThread(void (TState::*Body)()) {
   try {
-    for (int Index = 0; Index < HelperCount; ++Index) Helpers.emplace_back([this] { Help(); });
+    TThreadsWithoutInterrupts Deferred;
+    Helpers.emplace_back([this, Body] { (this->*Body)(); });
+    return true;
   } catch (const std::system_error&) {
-    // Fewer helpers than hoped for only read less ahead.
+    return false;
+  } catch (const std::bad_alloc&) {
+    return false;
   }
 }
 
-// Reads whatever a file holds, so that the walk finds it cached.
-static void ReadThrough(const std::string& Path, char* Buffer, std::size_t Size) {
-  const TFileHandle Handle = RawOpenReadShared(Path);
-  if (Handle == InvalidFileHandle) return;
-  while (RawRead(Handle, Buffer, Size) > 0) {
+void TReadAhead::TState::StartLookMakers(unsigned Count) {
+  std::lock_guard<std::mutex> Guard(Lock);
+  while (!Stopping && LookMakers < Count && StartThread(&TState::MakeLooks)) ++LookMakers;
+}
+
+void TReadAhead::Submit(TAdminJob& Job) {
+  if (State->Mode == rmAuto && State->Submitted++ % AskEvery == 0)
+    State->AskWhetherCached(Job.Path);
+  {
+    std::lock_guard<std::mutex> Guard(State->Lock);
+    if (State->LookMakers == 0 || State->Stopping) return;
+    Job.AheadState = TAdminJob::asQueued;
+    State->Queue.push_back(&Job);
   }
-  RawClose(Handle);
+  State->Changed.notify_one();
 }
 
-// Lists the directory so that the walk finds it cached; says whether it holds an Attic.
-static bool ListThrough(const std::string& Directory) {
-  TSearchRec Rec;
-  TDirScanGuard Guard(Rec);
-  bool HasAttic = false;
-  for (int Result = DirScanFirst(Directory + "*", 63, Rec); Result == 0; Result = DirScanNext(Rec))
-    HasAttic = HasAttic || ((Rec.Attr & AttrDirectory) && Rec.Name == "Attic");
-  return HasAttic;
+TDirectoryLook TReadAhead::Take(TAdminJob& Job) {
+  {
+    std::unique_lock<std::mutex> Guard(State->Lock);
+    if (Job.AheadState == TAdminJob::asQueued) {
+      State->Queue.erase(std::find(State->Queue.begin(), State->Queue.end(), &Job));
+      Job.AheadState = TAdminJob::asNone;
+    }
+    State->Changed.wait(Guard, [&] { return Job.AheadState != TAdminJob::asMaking; });
+  }
+  if (Job.AheadState == TAdminJob::asMade) {
+    Job.AheadState = TAdminJob::asNone;
+    // A helper that met a shortage has stopped helping; the walk makes this look again itself.
+    if (!Job.MadeAhead.Shortage) return std::move(Job.MadeAhead);
+    Stop();
+  }
+  return MakeLook(Job, State->Test);
 }
 
-void TReadAhead::TState::FetchAdminDirectory(const std::string& AdminDirectory) {
-  static thread_local std::unique_ptr<char[]> Buffer;
-  constexpr std::size_t BufferSize = 65536;
-  if (Buffer == nullptr) Buffer = std::make_unique_for_overwrite<char[]>(BufferSize);
-  for (const char* Name : {"Entries", "Entries.Extra"})
-    ReadThrough(AdminDirectory + PathDelimiter + Name, Buffer.get(), BufferSize);
-  try {
-    const TRepositoryPlace Place = ReadRepositoryPlace(AdminDirectory);
-    if (Place.Local && ListThrough(Place.Directory + PathDelimiter))
-      ListThrough(Place.Directory + PathDelimiter + "Attic" + PathDelimiter);
-  } catch (...) {
-    // The walk meets the same trouble itself and reports it.
+void TReadAhead::TState::MakeLooks() {
+  std::unique_lock<std::mutex> Guard(Lock);
+  for (;;) {
+    Changed.wait(Guard, [&] { return Stopping || !Queue.empty(); });
+    if (Stopping) return;
+    TAdminJob* Job = Queue.front();
+    Queue.pop_front();
+    Job->AheadState = TAdminJob::asMaking;
+    Guard.unlock();
+    TDirectoryLook Look = MakeLook(*Job, Test);
+    Guard.lock();
+    Job->MadeAhead = std::move(Look);
+    Job->AheadState = TAdminJob::asMade;
+    if (Job->MadeAhead.Shortage) Stopping = true;
+    Changed.notify_all();
   }
 }
 
-// The helpers always take the directory the walk will reach first, so that they stay just ahead
+// Auto: the readers start once the walk meets an Entries file that is not cached, or, where the
+// system cannot say, once the walk is slow.
+void TReadAhead::TState::AskWhetherCached(const std::string& AdminDirectory) {
+  const auto Now = std::chrono::steady_clock::now();
+  const auto Spent = Now - LastAsked;
+  LastAsked = Now;
+  const TCacheState Cached = FileCacheState(AdminDirectory + PathDelimiter + "Entries");
+  const bool Slow = Submitted > 1 && Spent > SlowPerDirectory * AskEvery;
+  if (Cached == csNotCached || (Cached == csCannotTell && Slow)) {
+    StartLookMakers(MaxLookMakers);
+    StartReaders();
+  }
+}
+
+void TReadAhead::TState::StartReaders() {
+  std::lock_guard<std::mutex> Guard(Lock);
+  if (Reading || Stopping) return;
+  Reading = true;
+  Waiting.insert({{}, Start});
+  for (int Index = 0; Index < ReaderCount && StartThread(&TState::Read); ++Index) {
+  }
+}
+
+void TReadAhead::Entering() { ++State->Entered; }
+
+// The readers always take the directory the walk will reach first, so that they stay just ahead
 // of it, however wide the tree.
 bool TReadAhead::TState::TakeDirectory(TWaiting& Directory) {
+  std::unique_lock<std::mutex> Guard(Lock);
   for (;;) {
     if (Stopping) return false;
-    if (Fetched > Reached + Window) {
-      std::this_thread::sleep_for(Pause);
-      continue;
-    }
-    std::unique_lock<std::mutex> Guard(Lock);
-    if (!Waiting.empty()) {
+    if (Listed <= Entered + ReadWindow && !Waiting.empty()) {
       Directory = std::move(Waiting.extract(Waiting.begin()).value());
-      ++Working;
+      ++Listing;
       return true;
     }
-    if (Working == 0) return false;  // the whole tree is read
+    if (Waiting.empty() && Listing == 0) return false;  // the whole tree is read
     Guard.unlock();
     std::this_thread::sleep_for(Pause);
+    Guard.lock();
   }
 }
 
-// Lists the directory and reads its administrative directory; gives the directories below it.
+// Lists the directory, so that the walk finds it cached; gives the directories below it. The
+// administrative files are read by the look makers.
 std::vector<TWaiting> TReadAhead::TState::ListDirectory(const TWaiting& Directory) {
   std::vector<TWaiting> Below;
-  bool HasAdmin = false;
-  {
-    TSearchRec Rec;
-    TDirScanGuard Guard(Rec);
-    std::uint32_t Position = 0;
-    for (int Result = DirScanFirst(Directory.Path + "*", WalkAttrSet, Rec); Result == 0;
-         Result = DirScanNext(Rec), ++Position) {
-      const TWalkStep Step = WalkStepFor(Rec);
-      HasAdmin = HasAdmin || Step == wsAdmin;
-      if (Step != wsDescend) continue;
-      Below.push_back({Directory.Order, Directory.Path + Rec.Name + PathDelimiter});
-      Below.back().Order.push_back(Position);
-    }
-  }
-  if (HasAdmin) {
-    FetchAdminDirectory(Directory.Path + "CVS");
-    ++Fetched;
+  TDirectory Dir;
+  if (OpenDirectory(Directory.Path, Dir) != 0) return Below;
+  TSearchRec Rec;
+  TDirScanGuard Guard(Rec);
+  std::uint32_t Position = 0;
+  for (int Result = DirScanFirst(Dir, WalkAttrSet, Rec); Result == 0;
+       Result = DirScanNext(Rec), ++Position) {
+    if (WalkStepFor(Rec) != wsDescend) continue;
+    Below.push_back({Directory.Order, Directory.Path + Rec.Name + PathDelimiter});
+    Below.back().Order.push_back(Position);
   }
   return Below;
 }
@@ -191,19 +269,20 @@ void TReadAhead::TState::HandBack(std::vector<TWaiting>& Below) {
     for (TWaiting& Next : Below) Waiting.insert(std::move(Next));
     // The directories the walk reaches last are given up first; the walk lists them itself.
     while (Waiting.size() > MaxWaiting) Waiting.erase(std::prev(Waiting.end()));
-  } catch (...) {
-    // Out of memory: what is not handed back is read by the walk itself.
+  } catch (const std::bad_alloc&) {
+    // What is not handed back is read by the walk itself.
   }
-  --Working;
+  --Listing;
+  ++Listed;
 }
 
-void TReadAhead::TState::Help() {
+void TReadAhead::TState::Read() {
   TWaiting Directory;
   while (TakeDirectory(Directory)) {
     std::vector<TWaiting> Below;
     try {
       Below = ListDirectory(Directory);
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
       // Out of memory: the walk reads this part of the tree itself.
     }
     HandBack(Below);

@@ -1,16 +1,17 @@
-// Revision files of a local repository.
+// Where an administrative directory's repository lies, and its revision files.
 #include "app/repository.h"
 
 #include "app/entries_filter.h"
-#include "app/output.h"
 #include "platform/dir_scan.h"
 #include "platform/file_system.h"
 #include "platform/raw_file.h"
 #include "platform/text.h"
 
 // One administrative file read whole: its lines joined and trimmed.
-static std::string LoadTrimmedText(TStringList& Lines, const std::string& Path) {
-  LoadLinesFromFile(Lines, Path);
+static std::string LoadTrimmedText(const TDirectory& Admin, const std::string& AdminPath,
+                                   const char* Name) {
+  TStringList Lines;
+  LoadLinesFromFileAt(Lines, Admin, Name, AdminPath + PathDelimiter + Name);
   return TrimBlanks(JoinLinesToText(Lines));
 }
 
@@ -33,102 +34,171 @@ static bool TakeLocalMethod(std::string& Root) {
   return true;
 }
 
-// The repository directory's path below the root, as CVS names its lock directory under LockDir.
-static std::string PathBelowRoot(const std::string& Root, const std::string& Repository) {
-  if (!IsAbsolutePath(Repository)) return WithoutTrailingSeparators(Repository);
-  const std::string Directory = WithoutTrailingSeparators(Repository);
-  const std::string Top = WithoutTrailingSeparators(Root);
-  if (Directory == Top) return ".";
-  if (Directory.size() > Top.size() && Directory.starts_with(Top) &&
-      IsSeparator(Directory[Top.size()]))
-    return Directory.substr(Top.size() + 1);
-  return std::string();
+namespace {
+
+// A path cut into its components, "." and empty ones left out; Climbs when one is "..".
+struct TComponents {
+  std::vector<std::string_view> Parts;
+  bool Climbs = false;
+};
+
+}  // namespace
+
+static TComponents ComponentsOf(std::string_view Path) {
+  TComponents Result;
+  while (!Path.empty()) {
+    std::size_t End = 0;
+    while (End < Path.size() && !IsSeparator(Path[End])) ++End;
+    const std::string_view Part = Path.substr(0, End);
+    if (Part == "..") Result.Climbs = true;
+    if (!Part.empty() && Part != ".") Result.Parts.push_back(Part);
+    Path.remove_prefix(End < Path.size() ? End + 1 : End);
+  }
+  return Result;
 }
 
-TRepositoryPlace ReadRepositoryPlace(const std::string& AdminDirectory) {
+// Components compare as the system compares names: exactly on POSIX, A to Z alike on Windows.
+static bool SameComponent(std::string_view Left, std::string_view Right) {
+  return NamesIgnoreCase ? LowerAscii(Left) == LowerAscii(Right) : Left == Right;
+}
+
+// Checks that the repository directory lies inside the root and notes its path below the root,
+// as CVS names its lock directory under LockDir.
+static void PlaceInsideRoot(TRepositoryPlace& Place, const std::string& Repository) {
+  const TComponents Below = ComponentsOf(Repository);
+  std::vector<std::string_view> Parts = Below.Parts;
+  if (IsAbsolutePath(Repository)) {
+    const TComponents Top = ComponentsOf(Place.Root);
+    bool Inside = !Top.Climbs && Top.Parts.size() <= Parts.size();
+    for (std::size_t Index = 0; Inside && Index < Top.Parts.size(); ++Index)
+      Inside = SameComponent(Top.Parts[Index], Parts[Index]);
+    if (!Inside) Place.Check = pcOutsideRoot;
+    if (Inside) Parts.erase(Parts.begin(), Parts.begin() + Top.Parts.size());
+  }
+  if (Below.Climbs) Place.Check = pcOutsideRoot;
+  if (Place.Check != pcInside) return;
+  if (!Parts.empty() && SameComponent(Parts.front(), "CVSROOT")) {
+    Place.Check = pcControlFiles;
+    return;
+  }
+  Place.BelowRoot = Parts.empty() ? "." : std::string(Parts.front());
+  for (std::size_t Index = 1; Index < Parts.size(); ++Index)
+    Place.BelowRoot.append(1, PathDelimiter).append(Parts[Index]);
+}
+
+TRepositoryPlace ReadRepositoryPlace(const TDirectory& Admin, const std::string& AdminPath) {
   TRepositoryPlace Place;
-  TStringList Lines;
-  Place.RootText = LoadTrimmedText(Lines, AdminDirectory + PathDelimiter + "Root");
+  Place.RootText = LoadTrimmedText(Admin, AdminPath, "Root");
   Place.Root = Place.RootText;
   Place.Local =
       TakeLocalMethod(Place.Root) || (BareAbsoluteRootIsLocal && IsAbsolutePath(Place.Root));
   if (!Place.Local) return Place;
-  const std::string Repository =
-      LoadTrimmedText(Lines, AdminDirectory + PathDelimiter + "Repository");
+  const std::string Repository = LoadTrimmedText(Admin, AdminPath, "Repository");
   // Older clients wrote the repository directory's absolute path, and CVS reads both forms.
   Place.Directory = WithoutTrailingSeparators(
       IsAbsolutePath(Repository) ? Repository : Place.Root + PathDelimiter + Repository);
-  Place.BelowRoot = PathBelowRoot(Place.Root, Repository);
+  PlaceInsideRoot(Place, Repository);
   return Place;
 }
 
-// Calls Visit(Path, Rec) for each revision file of the directory whose entry name is removable,
-// and notes in HasAttic, when given, whether it holds an Attic. A directory that cannot be listed
-// is reported when Report; false then.
-template <typename TVisit>
-static bool ListRemovable(std::string Directory, bool Report, bool* HasAttic, TVisit& Visit) {
-  Directory += PathDelimiter;
+namespace {
+
+// One listing of a repository directory (or its Attic) for the items of the cleanup.
+class TRevisionLister {
+ public:
+  TRevisionLister(const TRemovalTest& Test, const TRevisionVisitor& Visit)
+      : Test(Test), Visit(Visit) {}
+  /// Lists Dir, whose path is Path (with its trailing separator); false when Visit stopped it.
+  /// Notes an Attic in AtticName when asked to.
+  bool List(TDirectory& Dir, const std::string& Path, bool LookForAttic);
+  bool HasAttic = false;
+  bool AtticIsLink = false;
+
+ private:
+  bool Say(TRevisionItem::TKind Kind, std::string Path, const TDirectory& Holder,
+           const std::string& Name, std::uint32_t Attr, int Error = 0) {
+    TRevisionItem Item;
+    Item.Kind = Kind;
+    Item.Path = std::move(Path);
+    Item.Error = Error;
+    return Visit(Item, Holder, Name, Attr);
+  }
+
+  const TRemovalTest& Test;
+  const TRevisionVisitor& Visit;
+};
+
+}  // namespace
+
+bool TRevisionLister::List(TDirectory& Dir, const std::string& Path, bool LookForAttic) {
   TSearchRec Rec;
   TDirScanGuard Guard(Rec);
-  int Result = DirScanFirst(Directory + "*", 63, Rec);
-  // A repository directory that does not exist holds nothing to delete.
-  if (Result != 0 && !IsDirectory(Directory)) return true;
+  int Result = DirScanFirst(Dir, 63, Rec);
   for (; Result == 0; Result = DirScanNext(Rec)) {
     if (Rec.Attr & AttrDirectory) {
-      if (HasAttic != nullptr && Rec.Name == "Attic") *HasAttic = true;
+      if (LookForAttic && Rec.Name == "Attic") {
+        HasAttic = true;
+        AtticIsLink = (Rec.Attr & AttrReparsePoint) != 0;
+      }
+      continue;
+    }
+    if (!Rec.NameInCodePage) {
+      if (!Say(TRevisionItem::rkLeftAlone, Path + Rec.Name, Dir, Rec.Name, Rec.Attr)) return false;
       continue;
     }
     // The entry name ends at the last ",v": "core,v2.c,v" belongs to "core,v2.c".
     const std::size_t Suffix = Rec.Name.rfind(",v");
     if (Suffix == std::string::npos) continue;
-    if (!IsRemovable(std::string_view(Rec.Name).substr(0, Suffix))) continue;
-    Visit(Directory + Rec.Name, Rec);
+    if (!Test.IsRemovable(std::string_view(Rec.Name).substr(0, Suffix))) continue;
+    if (!Say(TRevisionItem::rkDelete, Path + Rec.Name, Dir, Rec.Name, Rec.Attr)) return false;
   }
   if (Result == DirScanNoMoreEntries) return true;
-  if (Report) ReportUnlistable(Directory, Result);
-  return false;
+  return Say(TRevisionItem::rkUnlistable, Path, Dir, std::string(), 0, Result);
 }
 
-// The same for the directory and then, where it has one, its Attic, where CVS keeps the files
-// removed on the trunk or added on a branch only.
-template <typename TVisit>
-static bool ForEachRemovable(const std::string& Directory, bool Report, TVisit&& Visit) {
-  bool HasAttic = false;
-  bool Listed = ListRemovable(Directory, Report, &HasAttic, Visit);
-  if (HasAttic)
-    Listed = ListRemovable(Directory + PathDelimiter + "Attic", Report, nullptr, Visit) && Listed;
-  return Listed;
+int ListRevisionFiles(const std::string& Directory, const TRemovalTest& Test,
+                      const TRevisionVisitor& Visit) {
+  TDirectory Dir;
+  if (const int Code = OpenDirectory(Directory, Dir)) {
+    // A repository directory that does not exist holds nothing to delete.
+    if (IsNotFoundError(Code)) return Code;
+    TRevisionItem Item;
+    Item.Kind = TRevisionItem::rkUnlistable;
+    Item.Path = Directory + PathDelimiter;
+    Item.Error = Code;
+    Visit(Item, Dir, std::string(), 0);
+    return Code;
+  }
+  TRevisionLister Lister(Test, Visit);
+  if (!Lister.List(Dir, Directory + PathDelimiter, true) || !Lister.HasAttic) return 0;
+  const std::string Attic = Directory + PathDelimiter + "Attic";
+  TDirectory AtticDir;
+  const int Code = Lister.AtticIsLink ? LinkError : OpenSubdirectory(Dir, "Attic", AtticDir);
+  if (Code == LinkError) {
+    TRevisionItem Item;
+    Item.Kind = TRevisionItem::rkAtticLink;
+    Item.Path = Attic;
+    Visit(Item, Dir, "Attic", 0);
+  } else if (Code != 0) {
+    TRevisionItem Item;
+    Item.Kind = TRevisionItem::rkUnlistable;
+    Item.Path = Attic + PathDelimiter;
+    Item.Error = Code;
+    Visit(Item, Dir, "Attic", 0);
+  } else {
+    Lister.List(AtticDir, Attic + PathDelimiter, false);
+  }
+  return 0;
 }
 
-TRevisionLook LookAtRevisionFiles(const std::string& Directory) {
+TRevisionLook LookAtRevisionFiles(const std::string& Directory, const TRemovalTest& Test) {
   TRevisionLook Look;
-  Look.Unlistable = !ForEachRemovable(
-      Directory, false, [&](const std::string&, const TSearchRec&) { ++Look.Removable; });
+  Look.OpenError = ListRevisionFiles(
+      Directory, Test,
+      [&](const TRevisionItem& Item, const TDirectory&, const std::string&, std::uint32_t) {
+        Look.Items.push_back(Item);
+        Look.Removable += Item.Kind == TRevisionItem::rkDelete;
+        return true;
+      });
   return Look;
-}
-
-// Deletes one revision file, read-only or not; a failure leaves it as it was. True when it is gone.
-static bool DeleteRevisionFile(const std::string& Path, uint32_t Attr) {
-  const bool WasReadOnly = (Attr & AttrReadOnly) != 0;
-  if (WasReadOnly) ChangeFileAttributes(Path, Attr & ~AttrReadOnly);
-  if (DeleteFileAt(Path)) return true;
-  const int Reason = LastSystemError();
-  if (!FilePresent(Path)) return true;
-  if (WasReadOnly) ChangeFileAttributes(Path, Attr);
-  EchoShortfall("Could not delete from repository (" + SystemErrorText(Reason) + "): " + Path);
-  return false;
-}
-
-std::size_t DeleteRevisionFiles(const std::string& Directory, bool Delete) {
-  std::size_t Deleted = 0;
-  ForEachRemovable(Directory, true, [&](const std::string& Path, const TSearchRec& Rec) {
-    LogLine("Delete from repository: " + Path);
-    if (!Delete) {
-      ++Deleted;
-      return;
-    }
-    HandOnLog();
-    Deleted += DeleteRevisionFile(Path, Rec.Attr);
-  });
-  return Deleted;
 }

@@ -1,7 +1,5 @@
-// The run's tally and its summary line.
+// The run's tally, its summary line and its exit status.
 #include "app/run_tally.h"
-
-TRunTally Tally;
 
 static std::string Counted(std::uint64_t Count, const char* One, const char* Many) {
   return std::to_string(Count) + " " + (Count == 1 ? One : Many);
@@ -19,4 +17,9 @@ std::string SummaryLine(const TRunTally& Counts, bool Live) {
            Directories + " left unchanged.";
   return "Would remove " + Entries + " from " + Files + " and delete " + Revisions + "; " +
          Directories + " would be left unchanged.";
+}
+
+int ExitStatusOf(const TRunTally& Counts) {
+  if (Counts.AdministrativeDirectories == 0 || Counts.TargetUnknown) return 1;
+  return Counts.DirectoriesLeftUnchanged > 0 || Counts.Shortfalls > 0 ? 2 : 0;
 }

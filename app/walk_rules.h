@@ -12,15 +12,17 @@
 inline constexpr uint32_t WalkAttrSet = AttrHidden | AttrDirectory;
 
 enum TWalkStep {
-  wsPass,     ///< a file, "." or ".."
-  wsLink,     ///< a link to a directory: it leads into other working copies
-  wsAdmin,    ///< the administrative directory "CVS", processed and not entered
-  wsDescend,  ///< a directory to walk
+  wsPass,       ///< a file, "." or ".."
+  wsLink,       ///< a link to a directory: it leads into other working copies
+  wsLeftAlone,  ///< a directory whose name the ANSI code page cannot hold
+  wsAdmin,      ///< the administrative directory "CVS", processed and not entered
+  wsDescend,    ///< a directory to walk
 };
 
 inline TWalkStep WalkStepFor(const TSearchRec& Rec) {
   if (!(Rec.Attr & AttrDirectory) || Rec.Name == "." || Rec.Name == "..") return wsPass;
   if (Rec.Attr & AttrReparsePoint) return wsLink;
+  if (!Rec.NameInCodePage) return wsLeftAlone;
   return Rec.Name == "CVS" ? wsAdmin : wsDescend;
 }
 

@@ -32,11 +32,16 @@ class Exception {
   const void* Where;
 };
 
-/// A file that had to be read whole could not be opened.
+/// A file that had to be read whole could not be opened; SystemCode is the
+/// system's reason.
 class EFOpenError : public Exception {
  public:
-  explicit EFOpenError(std::string Message, const void* Location = CurrentCodeAddress())
-      : Exception("EFOpenError", std::move(Message), Location) {}
+  EFOpenError(std::string Message, int SystemCode, const void* Location = CurrentCodeAddress())
+      : Exception("EFOpenError", std::move(Message), Location), Code(SystemCode) {}
+  int SystemCode() const { return Code; }
+
+ private:
+  int Code;
 };
 
 /// Memory is exhausted. Also a std::bad_alloc, so that the standard library

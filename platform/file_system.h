@@ -46,19 +46,6 @@ bool IsDirectory(const std::string& Path);
 int ChangeFileAttributes(const std::string& Path, uint32_t Attr);
 /// Whether the file is marked read-only.
 bool IsReadOnly(const std::string& Path);
-/// Deletes the file; false for a read-only file, a directory or a failure,
-/// with the reason in LastSystemError().
-bool DeleteFileAt(const std::string& Path);
-/// Renames or moves the file; false when a file of the new name exists.
-bool RenameFileTo(const std::string& OldPath, const std::string& NewPath);
-/// Replaces Target by Source in one step, so that Target is never missing;
-/// Target keeps its permissions where the system has them. False, changing
-/// nothing, when Target is read-only or the system refuses.
-bool ReplaceFileWith(const std::string& Target, const std::string& Source);
-/// Makes the directory's own entries (renames, deletions) durable on disk;
-/// false when the system could not. Windows makes renames durable with the
-/// rename itself, so there it only gives true.
-bool FlushDirectory(const std::string& Path);
 /// The code MakeDirectory gives when something of that name exists already.
 extern const int AlreadyExistsError;
 /// Creates the directory (on POSIX with the permissions 0777 less the umask);
@@ -68,25 +55,58 @@ int MakeDirectory(const std::string& Path);
 /// Model where the system has them; 0, or the system's error code.
 int MakeDirectoryLike(const std::string& Path, const std::string& Model);
 /// 0 when the path names an existing directory and, with ForWriting, the
-/// system says that entries can be made in it (Windows asks no more than
-/// whether it exists); otherwise the system's error code.
+/// system says that entries can be made and deleted in it (POSIX: its access
+/// test, which also answers for a read-only file system; Windows asks no more
+/// than whether it exists); otherwise the system's error code.
 int DirectoryAccess(const std::string& Path, bool ForWriting);
-/// Removes a file or an empty directory at once. Safe in a signal handler or
-/// a console control handler: no allocation, one system call.
+/// Removes a file or an empty directory at once. Safe in a signal handler
+/// (POSIX: no allocation, one system call) and in Windows' console control
+/// handler, which runs on a thread of its own, where the path is made wide.
 bool RemoveFileNow(const char* Path);
 bool RemoveDirectoryNow(const char* Path);
 
 /// The path made absolute against the current directory, "." and ".." folded.
 std::string FullPathName(const std::string& Path);
 
-/// The identity of a directory on its device, links followed.
+/// The identity of a directory on its device.
 struct TFileIdentity {
   uint64_t Device = 0;
   uint64_t Index = 0;
   bool operator==(const TFileIdentity&) const = default;
 };
-/// Fills Identity for an existing directory; false when it cannot be found.
-bool DirectoryIdentity(const std::string& Path, TFileIdentity& Identity);
+
+class TDirectory;
+
+/// Deletes the entry Name of Dir when it is a file or a link (a link itself,
+/// never what it leads to). 0 when it is gone or was not there; otherwise the
+/// system's error code (LinkError for a link that the system could reach only
+/// through what it leads to, as Wine does with a POSIX symbolic link).
+int RemoveFileAt(const TDirectory& Dir, const std::string& Name);
+/// RemoveFileAt for a signal handler or a console control handler: Dir must
+/// stay open and Name unchanged while the handler may run.
+bool RemoveFileNowAt(const TDirectory& Dir, const char* Name);
+/// Replaces Target of Dir by Source of Dir in one step, so that Target is never
+/// missing (POSIX rename; Windows MoveFileEx with write-through). False, with
+/// the reason in LastSystemError(), when the system refuses. Windows (and
+/// Wine) refuse while Target is open anywhere, whatever the sharing it was
+/// opened with: close the original before replacing it.
+bool ReplaceFileAt(const TDirectory& Dir, const std::string& Source, const std::string& Target);
+/// Makes the directory's own entries (renames, deletions) durable on disk;
+/// false when the system could not. Windows makes renames durable with the
+/// rename itself, so there it only gives true.
+bool FlushDirectory(const TDirectory& Dir);
+/// 0 when the system says that files can be created in Dir (POSIX: its access
+/// test for writing, which also answers for a read-only file system; Windows,
+/// which has no such test, always 0); otherwise the system's error code.
+int DirectoryWritable(const TDirectory& Dir);
+/// Deletes the revision file Name of Dir, whose listing gave Attr. POSIX:
+/// unlink alone, since the right to delete lies with the directory (no mode
+/// change; a link is deleted as a link). Windows: a read-only file has its
+/// read-only bit cleared first, on the file itself (a reparse point is
+/// deleted, not followed), and set again when the deletion fails. 0 when the
+/// system says the file is gone (deleted, or no longer there); otherwise its
+/// error code.
+int DeleteRevisionFileAt(const TDirectory& Dir, const std::string& Name, uint32_t Attr);
 
 /// The path up to and including its last separator ('\' or ':' on Windows,
 /// '/' on POSIX), or empty when it has none. A '\' that is the second byte of

@@ -20,9 +20,9 @@ void LineFileAssign(TLineFile& File, std::string Name) {
   File.Mode = lmClosed;
 }
 
-// Files are opened one after another, so one spare buffer spares a run from
-// allocating and clearing 64 KiB for every file it reads.
-static std::unique_ptr<char[]> SpareBuffer;
+// Files are opened one after another, so one spare buffer for each thread spares a
+// run from allocating and clearing 64 KiB for every file it reads.
+static thread_local std::unique_ptr<char[]> SpareBuffer;
 
 static void ResetBuffer(TLineFile& File) {
   if (File.Buffer == nullptr) {
@@ -35,18 +35,32 @@ static void ResetBuffer(TLineFile& File) {
   File.BufferOffset = 0;
   File.Failed = false;
   File.ReachedEnd = false;
+  File.LineTooLong = false;
+  File.ErrorCode = 0;
+}
+
+// Takes the handle of a file opened for reading, or notes why it could not be.
+static void StartReading(TLineFile& File, TFileHandle Handle) {
+  File.Handle = Handle;
+  if (File.Handle == InvalidFileHandle) {
+    File.ErrorCode = LastSystemError();
+    File.Failed = true;
+    return;
+  }
+  File.Mode = lmReading;
 }
 
 void LineFileOpenRead(TLineFile& File) {
   if (File.Mode == lmUnbound) return;
   LineFileClose(File);
   ResetBuffer(File);
-  File.Handle = RawOpenRead(File.Name);
-  if (File.Handle == InvalidFileHandle) {
-    File.Failed = true;
-    return;
-  }
-  File.Mode = lmReading;
+  StartReading(File, RawOpenRead(File.Name));
+}
+
+void LineFileOpenReadAt(TLineFile& File, const TDirectory& Dir, const std::string& Name) {
+  LineFileAssign(File, Name);
+  ResetBuffer(File);
+  StartReading(File, RawOpenReadAt(Dir, Name));
 }
 
 void LineFileCreate(TLineFile& File) {
@@ -55,6 +69,7 @@ void LineFileCreate(TLineFile& File) {
   ResetBuffer(File);
   File.Handle = File.Name.empty() ? RawStdOut() : RawCreate(File.Name);
   if (File.Handle == InvalidFileHandle) {
+    File.ErrorCode = LastSystemError();
     File.Failed = true;
     return;
   }
@@ -62,10 +77,12 @@ void LineFileCreate(TLineFile& File) {
   File.Mode = lmWriting;
 }
 
-// Refills an exhausted read buffer; false when no byte could be had.
+// Refills an exhausted read buffer; false when no byte could be had. The reads are positional,
+// so that the same handle can serve a copy of the file's bytes meanwhile.
 static bool FillBuffer(TLineFile& File) {
   if (File.ReachedEnd) return false;
-  std::ptrdiff_t Count = RawRead(File.Handle, File.Buffer.get(), TLineFile::BufferSize);
+  const std::uint64_t Next = File.BufferOffset + File.BufferEnd;
+  std::ptrdiff_t Count = RawReadAt(File.Handle, Next, File.Buffer.get(), TLineFile::BufferSize);
   File.BufferOffset += File.BufferPos;
   File.BufferPos = 0;
   File.BufferEnd = 0;
@@ -82,7 +99,7 @@ static bool FillBuffer(TLineFile& File) {
 static bool HasByte(TLineFile& File) { return File.BufferPos < File.BufferEnd || FillBuffer(File); }
 
 bool LineFileAtEnd(TLineFile& File) {
-  if (File.Mode != lmReading) return true;
+  if (File.Mode != lmReading || File.LineTooLong) return true;
   return !HasByte(File) || File.Buffer[File.BufferPos] == EndOfTextMark;
 }
 
@@ -95,6 +112,10 @@ void LineFileReadLine(TLineFile& File, std::string& Line) {
     const char* Stop = std::find_if(Start, End, [](char Byte) {
       return Byte == '\n' || Byte == '\r' || Byte == EndOfTextMark;
     });
+    if (Line.size() + static_cast<std::size_t>(Stop - Start) > MaxLineLength) {
+      File.LineTooLong = true;
+      return;
+    }
     Line.append(Start, Stop);
     File.BufferPos += static_cast<std::size_t>(Stop - Start);
     if (Stop == End) continue;
@@ -113,6 +134,7 @@ void LineFileReadLine(TLineFile& File, std::string& Line) {
 static bool FlushBuffer(TLineFile& File) {
   bool Written = RawWrite(File.Handle, File.Buffer.get(), File.BufferPos);
   File.BufferPos = 0;
+  if (!Written && !File.Failed) File.ErrorCode = LastSystemError();
   if (!Written) File.Failed = true;
   return Written;
 }
@@ -142,7 +164,10 @@ void LineFileWriteLine(TLineFile& File, std::string_view Text) {
 void LineFileClose(TLineFile& File) {
   if (File.Mode == lmWriting && File.BufferPos > 0) FlushBuffer(File);
   if (File.Mode == lmReading || File.Mode == lmWriting) {
-    if (!File.Name.empty() && !RawClose(File.Handle)) File.Failed = true;
+    if (!File.Name.empty() && !RawClose(File.Handle) && !File.Failed) {
+      File.ErrorCode = LastSystemError();
+      File.Failed = true;
+    }
     File.Handle = InvalidFileHandle;
     File.Mode = lmClosed;
   }

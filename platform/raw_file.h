@@ -16,13 +16,24 @@ using TFileHandle = std::intptr_t;
 extern const std::string_view LineEnd;
 constexpr TFileHandle InvalidFileHandle = -1;
 
-/// Opens an existing file for reading; other processes may read it but not
-/// write it where the system can say so. InvalidFileHandle on failure.
+class TDirectory;
+
+/// The code that the opening functions give (through LastSystemError) for a
+/// path that names something other than a regular file: a FIFO, a device, a
+/// directory, or (where links are not followed) a link. Its SystemMessage is
+/// "Not a regular file".
+extern const int NotRegularFileError;
+/// The code LoadLinesFromFile gives for a file too large to be read whole.
+extern const int FileTooLargeError;
+
+/// Opens an existing regular file for reading, links followed; other
+/// processes may read, rename or delete it meanwhile, but not write it where
+/// the system can say so. Never waits (a FIFO gives NotRegularFileError).
+/// InvalidFileHandle on failure, with the reason in LastSystemError().
 TFileHandle RawOpenRead(const std::string& Path);
-/// Opens an existing file for reading without hindering anyone: others may
-/// read, write, rename, replace or delete it meanwhile. InvalidFileHandle on
-/// failure.
-TFileHandle RawOpenReadShared(const std::string& Path);
+/// The same for the entry Name of Dir, without following a link (a link gives
+/// NotRegularFileError).
+TFileHandle RawOpenReadAt(const TDirectory& Dir, const std::string& Name);
 
 /// Whether the start of a file is in the system's cache, asked without
 /// waiting for the disk.
@@ -32,10 +43,24 @@ enum TCacheState {
   csCannotTell,  ///< the system has no such answer, or the file cannot be opened
 };
 TCacheState FileCacheState(const std::string& Path);
-/// Creates the file, or truncates an existing one, for writing; other
-/// processes may read it meanwhile. Refuses (InvalidFileHandle) an existing
-/// read-only file, a directory and a path that cannot be created.
+/// Creates the regular file, or truncates an existing one, for writing; other
+/// processes may read it meanwhile. A link (or reparse point) of that name is
+/// replaced by the new file where the system can delete the link itself (not
+/// on Windows for a link to a directory, nor under Wine for a POSIX link to a
+/// file: those are refused), never written through. Refuses (InvalidFileHandle)
+/// an existing read-only file, a directory, anything else that is not a
+/// regular file, and a path that cannot be created.
 TFileHandle RawCreate(const std::string& Path);
+/// Creates the entry Name of Dir for writing, exclusively: AlreadyExistsError
+/// when anything of that name is there, a link included
+/// (POSIX: permissions 0644 less the umask).
+TFileHandle RawCreateExclusiveAt(const TDirectory& Dir, const std::string& Name);
+/// Whether the open file is marked read-only (POSIX: its owner-write bit is
+/// clear).
+bool RawIsReadOnly(TFileHandle Handle);
+/// Gives the file To the permissions of the file From where the system has
+/// them (POSIX); true on success and on Windows.
+bool RawCopyPermissions(TFileHandle From, TFileHandle To);
 /// The process's standard output, or InvalidFileHandle when it has none or it
 /// is of no known file type.
 TFileHandle RawStdOut();
@@ -44,6 +69,10 @@ bool RawIsConsole(TFileHandle Handle);
 /// Reads up to Size bytes: the count read, 0 at the end of the data (a broken
 /// pipe included), -1 on a read error.
 std::ptrdiff_t RawRead(TFileHandle Handle, char* Buffer, std::size_t Size);
+/// Reads up to Size bytes of a file from Offset, whatever its position: the
+/// count read, 0 at the end of the file, -1 on a read error. Reads at other
+/// offsets of the same handle do not disturb each other.
+std::ptrdiff_t RawReadAt(TFileHandle Handle, std::uint64_t Offset, char* Buffer, std::size_t Size);
 /// Writes all the bytes; false when any could not be written.
 bool RawWrite(TFileHandle Handle, const char* Bytes, std::size_t Size);
 /// Makes the written bytes durable on disk; false on failure.
@@ -55,6 +84,9 @@ void RawWriteStdErr(std::string_view Bytes);
 
 /// The system's code of the last failed call in this thread.
 int LastSystemError();
+/// Whether the code says that the system ran short of descriptors, handles or
+/// memory: the same call may succeed once others let go of theirs.
+bool IsShortageError(int Code);
 /// Whether the code says that nothing exists under the path (the file or a
 /// folder on its way is missing).
 bool IsNotFoundError(int Code);

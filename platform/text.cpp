@@ -5,24 +5,41 @@
 #include "platform/file_system.h"
 #include "platform/raw_file.h"
 
-static std::string ReadWholeFile(TFileHandle Handle) {
-  std::string Bytes;
+[[noreturn]] static void ThrowCannotOpen(const std::string& FileName, int Error) {
+  throw EFOpenError(
+      "Cannot open file \"" + FullPathName(FileName) + "\". " + SystemErrorText(Error), Error);
+}
+
+// Reads the whole file and closes it; false when it holds more than MaxWholeFileSize bytes.
+static bool ReadWholeFile(TFileHandle Handle, std::string& Bytes) {
   char Chunk[65536];
   std::ptrdiff_t Count;
-  while ((Count = RawRead(Handle, Chunk, sizeof Chunk)) > 0) Bytes.append(Chunk, Count);
-  return Bytes;
+  while (Bytes.size() <= MaxWholeFileSize && (Count = RawRead(Handle, Chunk, sizeof Chunk)) > 0)
+    Bytes.append(Chunk, static_cast<std::size_t>(Count));
+  RawClose(Handle);
+  return Bytes.size() <= MaxWholeFileSize;
+}
+
+static void LoadFromHandle(TStringList& List, TFileHandle Handle, const std::string& FileName) {
+  if (Handle == InvalidFileHandle) ThrowCannotOpen(FileName, LastSystemError());
+  std::string Bytes;
+  if (!ReadWholeFile(Handle, Bytes)) ThrowCannotOpen(FileName, FileTooLargeError);
+  SplitTextIntoLines(List, Bytes);
 }
 
 void LoadLinesFromFile(TStringList& List, const std::string& FileName) {
-  TFileHandle Handle = RawOpenRead(FileName);
-  if (Handle == InvalidFileHandle) {
-    int Error = LastSystemError();
-    throw EFOpenError("Cannot open file \"" + FullPathName(FileName) + "\". " +
-                      SystemErrorText(Error));
-  }
-  std::string Bytes = ReadWholeFile(Handle);
-  RawClose(Handle);
-  SplitTextIntoLines(List, Bytes);
+  LoadFromHandle(List, RawOpenRead(FileName), FileName);
+}
+
+void LoadLinesFromFileAt(TStringList& List, const TDirectory& Dir, const std::string& Name,
+                         const std::string& FileName) {
+  LoadFromHandle(List, RawOpenReadAt(Dir, Name), FileName);
+}
+
+int ReadWholeFileAt(const TDirectory& Dir, const std::string& Name, std::string& Bytes) {
+  const TFileHandle Handle = RawOpenReadAt(Dir, Name);
+  if (Handle == InvalidFileHandle) return LastSystemError();
+  return ReadWholeFile(Handle, Bytes) ? 0 : FileTooLargeError;
 }
 
 void SplitTextIntoLines(TStringList& List, std::string_view Text) {

@@ -9,6 +9,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/dir_scan.h"
+#include "platform/posix/descriptor.h"
+
 const char PathDelimiter = '/';
 const char* const PathSplitCharacters = "/";
 const bool NamesIgnoreCase = false;
@@ -37,39 +40,6 @@ int ChangeFileAttributes(const std::string& Path, uint32_t Attr) {
 bool IsReadOnly(const std::string& Path) {
   struct stat Info;
   return stat(Path.c_str(), &Info) == 0 && !(Info.st_mode & S_IWUSR);
-}
-
-bool DeleteFileAt(const std::string& Path) {
-  struct stat Info;
-  if (lstat(Path.c_str(), &Info) != 0) return false;
-  // Refused when owner-write is clear: Windows refuses read-only files and both builds must agree.
-  if (S_ISDIR(Info.st_mode) || (!S_ISLNK(Info.st_mode) && !(Info.st_mode & S_IWUSR))) {
-    errno = S_ISDIR(Info.st_mode) ? EISDIR : EACCES;
-    return false;
-  }
-  return unlink(Path.c_str()) == 0;
-}
-
-bool RenameFileTo(const std::string& OldPath, const std::string& NewPath) {
-  struct stat Info;
-  // Never over an existing file, as on Windows.
-  if (lstat(NewPath.c_str(), &Info) == 0) return false;
-  return std::rename(OldPath.c_str(), NewPath.c_str()) == 0;
-}
-
-bool ReplaceFileWith(const std::string& Target, const std::string& Source) {
-  struct stat Info;
-  if (stat(Target.c_str(), &Info) != 0 || S_ISDIR(Info.st_mode) || !(Info.st_mode & S_IWUSR))
-    return false;
-  if (chmod(Source.c_str(), Info.st_mode & 07777) != 0) return false;
-  return std::rename(Source.c_str(), Target.c_str()) == 0;
-}
-
-bool FlushDirectory(const std::string& Path) {
-  int Fd = open(Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (Fd < 0) return false;
-  bool Flushed = fsync(Fd) == 0;
-  return close(Fd) == 0 && Flushed;
 }
 
 const int AlreadyExistsError = EEXIST;
@@ -123,10 +93,26 @@ std::string FullPathName(const std::string& Path) {
   return Full.empty() ? "/" : Full;
 }
 
-bool DirectoryIdentity(const std::string& Path, TFileIdentity& Identity) {
-  struct stat Info;
-  if (stat(Path.c_str(), &Info) != 0 || !S_ISDIR(Info.st_mode)) return false;
-  Identity.Device = static_cast<uint64_t>(Info.st_dev);
-  Identity.Index = static_cast<uint64_t>(Info.st_ino);
-  return true;
+int RemoveFileAt(const TDirectory& Dir, const std::string& Name) {
+  if (unlinkat(DirectoryDescriptor(Dir), Name.c_str(), 0) == 0 || errno == ENOENT) return 0;
+  return errno;
+}
+
+bool RemoveFileNowAt(const TDirectory& Dir, const char* Name) {
+  return unlinkat(DirectoryDescriptor(Dir), Name, 0) == 0;
+}
+
+bool ReplaceFileAt(const TDirectory& Dir, const std::string& Source, const std::string& Target) {
+  const int Fd = DirectoryDescriptor(Dir);
+  return renameat(Fd, Source.c_str(), Fd, Target.c_str()) == 0;
+}
+
+bool FlushDirectory(const TDirectory& Dir) { return fsync(DirectoryDescriptor(Dir)) == 0; }
+
+int DirectoryWritable(const TDirectory& Dir) {
+  return faccessat(DirectoryDescriptor(Dir), ".", W_OK | X_OK, 0) == 0 ? 0 : errno;
+}
+
+int DeleteRevisionFileAt(const TDirectory& Dir, const std::string& Name, uint32_t) {
+  return RemoveFileAt(Dir, Name);
 }

@@ -9,28 +9,43 @@
 #include <csignal>
 #include <cstring>
 
+#include "platform/posix/descriptor.h"
+
 const std::string_view LineEnd = "\n";
 
 static int AsFd(TFileHandle Handle) { return static_cast<int>(Handle); }
 
-TFileHandle RawOpenRead(const std::string& Path) {
-  int Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (Fd < 0) return InvalidFileHandle;
-  struct stat Info;
-  // Windows cannot open a directory as a file; neither may we.
-  if (fstat(Fd, &Info) != 0 || S_ISDIR(Info.st_mode)) {
-    close(Fd);
-    errno = EISDIR;
+const int NotRegularFileError = -1000;  // no errno says it
+const int FileTooLargeError = EFBIG;
+
+// Keeps an open descriptor only when it is a regular file; O_NONBLOCK, with which it was opened so
+// that a FIFO never waits for a writer, is then taken off again.
+static TFileHandle KeepRegularFile(int Fd) {
+  if (Fd < 0) {
+    if (errno == ELOOP) errno = NotRegularFileError;  // a link that was not followed
     return InvalidFileHandle;
   }
+  struct stat Info;
+  if (fstat(Fd, &Info) != 0 || !S_ISREG(Info.st_mode)) {
+    close(Fd);
+    errno = NotRegularFileError;
+    return InvalidFileHandle;
+  }
+  fcntl(Fd, F_SETFL, O_RDONLY);
   return Fd;
 }
 
-// POSIX locks nothing: opening for reading never hinders another program.
-TFileHandle RawOpenReadShared(const std::string& Path) { return RawOpenRead(Path); }
+TFileHandle RawOpenRead(const std::string& Path) {
+  return KeepRegularFile(open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+}
+
+TFileHandle RawOpenReadAt(const TDirectory& Dir, const std::string& Name) {
+  return KeepRegularFile(openat(DirectoryDescriptor(Dir), Name.c_str(),
+                                O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+}
 
 TCacheState FileCacheState(const std::string& Path) {
-  const int Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
   if (Fd < 0) return csCannotTell;
   TCacheState State = csCannotTell;
 #ifdef RWF_NOWAIT
@@ -45,15 +60,57 @@ TCacheState FileCacheState(const std::string& Path) {
   return State;
 }
 
-TFileHandle RawCreate(const std::string& Path) {
+// Opens Path for writing without following a link: O_NONBLOCK keeps a FIFO without a reader from
+// holding the run, and anything but a regular file is refused.
+static int OpenForWriting(const std::string& Path) {
+  const int Fd = open(Path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+  if (Fd < 0) return -1;
   struct stat Info;
-  // Refused when owner-write is clear: Windows refuses read-only files and both builds must agree.
-  if (stat(Path.c_str(), &Info) == 0 && !S_ISDIR(Info.st_mode) && !(Info.st_mode & S_IWUSR)) {
-    errno = EACCES;
-    return InvalidFileHandle;
+  if (fstat(Fd, &Info) != 0 || !S_ISREG(Info.st_mode)) {
+    close(Fd);
+    errno = NotRegularFileError;
+    return -1;
   }
-  int Fd = open(Path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Refused when owner-write is clear: Windows refuses read-only files and both builds must agree.
+  if (!(Info.st_mode & S_IWUSR)) {
+    close(Fd);
+    errno = EACCES;
+    return -1;
+  }
+  if (ftruncate(Fd, 0) != 0 || fcntl(Fd, F_SETFL, O_WRONLY) != 0) {
+    const int Error = errno;
+    close(Fd);
+    errno = Error;
+    return -1;
+  }
+  return Fd;
+}
+
+TFileHandle RawCreate(const std::string& Path) {
+  int Fd = OpenForWriting(Path);
+  // A link of that name is replaced, never written through.
+  struct stat Info;
+  if (Fd < 0 && errno == ELOOP && lstat(Path.c_str(), &Info) == 0 && S_ISLNK(Info.st_mode) &&
+      unlink(Path.c_str()) == 0)
+    Fd = OpenForWriting(Path);
+  if (Fd < 0 && errno == ELOOP) errno = NotRegularFileError;
   return Fd < 0 ? InvalidFileHandle : Fd;
+}
+
+TFileHandle RawCreateExclusiveAt(const TDirectory& Dir, const std::string& Name) {
+  const int Fd = openat(DirectoryDescriptor(Dir), Name.c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  return Fd < 0 ? InvalidFileHandle : Fd;
+}
+
+bool RawIsReadOnly(TFileHandle Handle) {
+  struct stat Info;
+  return fstat(AsFd(Handle), &Info) == 0 && !(Info.st_mode & S_IWUSR);
+}
+
+bool RawCopyPermissions(TFileHandle From, TFileHandle To) {
+  struct stat Info;
+  return fstat(AsFd(From), &Info) == 0 && fchmod(AsFd(To), Info.st_mode & 07777) == 0;
 }
 
 // A reader that goes away must not end the run: failed writes are ignored, and
@@ -72,6 +129,14 @@ std::ptrdiff_t RawRead(TFileHandle Handle, char* Buffer, std::size_t Size) {
     ssize_t Count = read(AsFd(Handle), Buffer, Size);
     if (Count >= 0) return Count;
     if (errno == EPIPE) return 0;
+    if (errno != EINTR) return -1;
+  }
+}
+
+std::ptrdiff_t RawReadAt(TFileHandle Handle, std::uint64_t Offset, char* Buffer, std::size_t Size) {
+  for (;;) {
+    ssize_t Count = pread(AsFd(Handle), Buffer, Size, static_cast<off_t>(Offset));
+    if (Count >= 0) return Count;
     if (errno != EINTR) return -1;
   }
 }
@@ -100,6 +165,10 @@ void RawWriteStdErr(std::string_view Bytes) {
 
 int LastSystemError() { return errno; }
 
+bool IsShortageError(int Code) { return Code == EMFILE || Code == ENFILE || Code == ENOMEM; }
+
 bool IsNotFoundError(int Code) { return Code == ENOENT || Code == ENOTDIR; }
 
-std::string SystemMessage(int Code) { return std::strerror(Code); }
+std::string SystemMessage(int Code) {
+  return Code == NotRegularFileError ? "Not a regular file" : std::strerror(Code);
+}

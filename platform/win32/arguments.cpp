@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "platform/file_system.h"
+#include "platform/text.h"
 #include "platform/win32/wide.h"
 
 const bool SlashOptions = true;
@@ -41,6 +42,11 @@ bool ArgumentInCodePage(int Index) {
   return Index < 1 || Index > ArgumentCount() || Arguments()[Index].InCodePage;
 }
 
+// The name the user types: a command line may spell the program with its ".exe".
 std::string ProgramName() {
-  return Arguments().empty() ? std::string() : NamePart(Arguments().front().Text);
+  if (Arguments().empty()) return std::string();
+  std::string Name = NamePart(Arguments().front().Text);
+  if (Name.size() > 4 && LowerAscii(std::string_view(Name).substr(Name.size() - 4)) == ".exe")
+    Name.resize(Name.size() - 4);
+  return Name;
 }

@@ -2,10 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
 
 #include "platform/file_system.h"
 #include "tests/support/line_end.h"
 #include "tests/support/run_fixture.h"
+#include "tests/support/special_files.h"
 #include "tests/support/tree_snapshot.h"
 
 namespace {
@@ -193,15 +197,19 @@ TEST_F(CleanupTest, TestModePredictsLiveModeLineForLine) {
   // Unmerged Entries.Log: an "A" line would bring the entry back after its revision file is gone.
   MakeAdmin("wc", "/a.obj/1.1//\n/b.c/1.1//\n", "proj");
   MakeFiles("wc", "proj", {"a.obj"});
-  WriteBytes(PathOf("wc/CVS/Entries.Log"), "A /a.obj/1.1//\n");
-  MakeAdmin("wc/sub", "/c.obj/1.1//\n", "proj/sub");  // its own folder has no Entries.Log
+  WriteBytes(PathOf("wc/CVS/Entries.Log"), "A /a.obj/1.1//\nA D/sub////\n");
+  MakeAdmin("wc/sub", "/c.obj/1.1//\n", "proj/sub");
   MakeFiles("wc/sub", "proj/sub", {"c.obj"});
+  // What every fresh client/server checkout leaves: directory lines only.
+  WriteBytes(PathOf("wc/sub/CVS/Entries.Log"), "A D/deeper////\nR /c.obj/1.1//\nA /b.c/1.1//\n");
   MakeAdmin("wc/ro", "/d.obj/1.1//\n", "proj/ro");
   MakeFiles("wc/ro", "proj/ro", {"d.obj"});
   ASSERT_EQ(0, ChangeFileAttributes(PathOf("wc/ro/CVS/Entries"), AttrReadOnly));
   MakeAdmin("wc/gone", "/e.obj/1.1//\n", "proj/gone");
   std::filesystem::remove(PathOf("repo/proj/gone"));  // no repository directory
   MakeAdminWithRoot("wc/remote", "/f.obj/1.1//\n", ":ext:me@host:/cvs\n", "proj/remote");
+  MakeAdmin("wc/outside", "/g.obj/1.1//\n", "../other");
+  MakeFiles("wc/outside", "../other", {"g.obj"});
   TTreeSnapshot Before = SnapshotTree(Root());
 
   TProcessResult Test = Run({PathOf("wc")});
@@ -214,21 +222,25 @@ TEST_F(CleanupTest, TestModePredictsLiveModeLineForLine) {
 
   const std::string Said = Live.StdOut;
   for (const std::string& Line :
-       {"Left unchanged (read-only): " + PathOf("wc/ro/CVS/Entries"),
+       {"Directory left unchanged (CVS has not merged its Entries.Log yet; run cvs update there "
+        "first): " +
+            PathOf("wc/CVS/Entries.Log"),
+        "Left unchanged (read-only): " + PathOf("wc/ro/CVS/Entries"),
         "Repository left unchanged (entries not rewritten): " + RepositoryNamed("proj/ro"),
         "Directory left unchanged (cannot lock the repository (" + SystemErrorText(NoSuchFile) +
             ")): " + RepositoryNamed("proj/gone"),
-        std::string("Repository not local, its revision files are kept: :ext:me@host:/cvs"),
-        std::string("Removed 2 entries from 2 files and deleted 1 revision file; 3 directories "
-                    "left unchanged.")})
+        std::string("Repository not local, its directories are left unchanged: :ext:me@host:/cvs"),
+        "Directory left unchanged (repository outside its root): " + RepositoryNamed("../other"),
+        std::string("Removed 1 entry from 1 file and deleted 1 revision file; 5 directories left "
+                    "unchanged.")})
     EXPECT_NE(std::string::npos, Said.find(Written(Line + "\n"))) << Line << "\n" << Said;
   // A directory left unchanged for a reason known beforehand lists nothing it did not do.
-  for (const char* Name : {"a.obj", "d.obj", "e.obj"})
+  for (const char* Name : {"a.obj", "d.obj", "e.obj", "f.obj", "g.obj"})
     EXPECT_EQ(std::string::npos, Log().find(Name)) << Name;
   TTreeSnapshot Expected = Before;
   Expected.erase("repo/proj/sub/c.obj,v");
-  for (const char* Emptied : {"wc/sub/CVS/Entries", "wc/remote/CVS/Entries"})
-    Expected[Emptied] = Before[Emptied].substr(0, Before[Emptied].find(' ', 5)) + " ";
+  Expected["wc/sub/CVS/Entries"] =
+      Before["wc/sub/CVS/Entries"].substr(0, Before["wc/sub/CVS/Entries"].find(' ', 5)) + " ";
   EXPECT_EQ(Expected, SnapshotTree(Root()));
 }
 
@@ -237,15 +249,21 @@ TEST_F(CleanupTest, RootAndRepositoryFormsThatCvsWrites) {
     const char* Name;
     std::string Root;
     std::string Repository;
-    bool Local;
+    bool Cleaned;
   };
+  const std::string Sep = PathSeparator();
   const TRow Rows[] = {
       {"absolute", ":local:" + PathOf("repo"), PathOf("repo/absolute"), true},
       {"fork", ":fork:" + PathOf("repo"), "fork", true},
       {"upper", ":LOCAL:" + PathOf("repo"), "upper", true},  // methods in any case of letters
+      {"dotted", ":local:" + PathOf("repo") + Sep + "." + Sep, "." + Sep + "dotted" + Sep, true},
       {"bare", PathOf("repo") + "\n", "bare", BareAbsoluteRootIsLocal},
       {"bare-relative", "repo", "bare-relative", false},
       {"pserver", ":pserver:me@host:" + PathOf("repo"), "pserver", false},
+      // Only inside its root: CVS refuses ".." and a repository elsewhere.
+      {"climbs", ":local:" + PathOf("repo/sub"), "../climbs", false},
+      {"elsewhere", ":local:" + PathOf("repo/sub"), PathOf("repo/elsewhere"), false},
+      {"CVSROOT", ":local:" + PathOf("repo"), "CVSROOT", false},  // CVS's own files
   };
   WriteIgnoreFile("*.obj\n");
   for (const TRow& Row : Rows) {
@@ -253,12 +271,16 @@ TEST_F(CleanupTest, RootAndRepositoryFormsThatCvsWrites) {
     MakeFiles(std::string("wc/") + Row.Name, Row.Name, {"a.obj"});
   }
   TProcessResult Result = Run({"-f", PathOf("wc")});
-  EXPECT_EQ(0, Result.ExitCode) << Result.StdErr;
+  EXPECT_EQ(2, Result.ExitCode) << Result.StdErr;
   for (const TRow& Row : Rows) {
     SCOPED_TRACE(Row.Name);
-    EXPECT_EQ("", ReadBytes(PathOf(std::string("wc/") + Row.Name + "/CVS/Entries")));
-    EXPECT_EQ(!Row.Local, Exists(PathOf(std::string("repo/") + Row.Name + "/a.obj,v")));
+    EXPECT_EQ(Row.Cleaned ? "" : "/a.obj/1.1//\n",
+              ReadBytes(PathOf(std::string("wc/") + Row.Name + "/CVS/Entries")));
+    EXPECT_EQ(!Row.Cleaned, Exists(PathOf(std::string("repo/") + Row.Name + "/a.obj,v")));
   }
+  EXPECT_NE(std::string::npos,
+            Result.StdOut.find("Directory left unchanged (the repository's CVSROOT): " +
+                               RepositoryNamed("CVSROOT")));
 }
 
 TEST_F(CleanupTest, SingleFileModeRemovesOnlyTheNamedFile) {
@@ -267,9 +289,9 @@ TEST_F(CleanupTest, SingleFileModeRemovesOnlyTheNamedFile) {
   MakeFiles("wc", "proj", {"foo.c", "foo.obj", "bar.c"});
   WriteBytes(PathOf("repo/proj/foo.c,v.old"), "");
 
-  // On POSIX, as for CVS there, Foo.C names another file.
+  // On POSIX, as for CVS there, Foo.C names another file, which CVS does not know.
   TProcessResult Other = Run({"-f", PathOf("wc/Foo.C")});
-  EXPECT_EQ(0, Other.ExitCode);
+  EXPECT_EQ(NamesIgnoreCase ? 0 : 1, Other.ExitCode);
   EXPECT_EQ(NamesIgnoreCase, !Exists(PathOf("repo/proj/foo.c,v")));
   if (!NamesIgnoreCase) Run({"-F", PathOf("wc/foo.c")});
   const std::string Line = Written(
@@ -329,22 +351,25 @@ TEST_F(CleanupTest, MalformedPatternEndsTheRunOnlyWhenANameReachesIt) {
   EXPECT_EQ("/a.obj/1.1//\r\n/b.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
 }
 
-TEST_F(CleanupTest, RemoteRootFiltersEntriesOnlyAndSaysSoOnce) {
+TEST_F(CleanupTest, RemoteRootLeavesItsDirectoriesUnchangedAndSaysSoOnce) {
   WriteIgnoreFile("*.obj\r\n");
   const std::string Remote = ":pserver:me@host:/cvs";
   MakeAdminWithRoot("wc", "/a.obj/1.1//\r\n/b.c/1.1//\r\n", Remote + "\r\n", "proj");
   MakeAdminWithRoot("wc/sub", "/c.obj/1.1//\n", Remote + "\n", "proj/sub");
+  MakeAdminWithRoot("wc/clean", "/c.c/1.1//\n", Remote + "\n", "proj/clean");
   MakeFiles("wc", "proj", {"a.obj"});
   std::filesystem::remove(PathOf("wc/CVS/Repository"));  // never read for a remote root
   TProcessResult Result = Run({"-f", PathOf("wc")});
-  EXPECT_EQ(0, Result.ExitCode);
-  EXPECT_EQ("/b.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
-  EXPECT_EQ("", ReadBytes(PathOf("wc/sub/CVS/Entries")));
+  EXPECT_EQ(2, Result.ExitCode);
+  EXPECT_EQ("/a.obj/1.1//\r\n/b.c/1.1//\r\n", ReadBytes(PathOf("wc/CVS/Entries")));
+  EXPECT_EQ("/c.obj/1.1//\n", ReadBytes(PathOf("wc/sub/CVS/Entries")));
   EXPECT_TRUE(Exists(PathOf("repo/proj/a.obj,v")));
-  const std::string Said = "Repository not local, its revision files are kept: " + Remote;
+  const std::string Said = "Repository not local, its directories are left unchanged: " + Remote;
   const std::size_t First = Result.StdOut.find(Said);
   EXPECT_NE(std::string::npos, First) << Result.StdOut;
   EXPECT_EQ(std::string::npos, Result.StdOut.find(Said, First + 1)) << Result.StdOut;
+  // The directory with nothing to remove does not count.
+  EXPECT_NE(std::string::npos, Result.StdOut.find("; 2 directories left unchanged."));
 }
 
 TEST_F(CleanupTest, EntriesWithAnEndOfFileMarkBeforeTheEndAreKept) {
@@ -415,8 +440,72 @@ TEST_F(CleanupTest, StartDirectoryNamedCvsIsNotProcessed) {
   WriteIgnoreFile("*.obj\n");
   MakeAdmin("wc", "", "proj");
   TProcessResult Result = Run({PathOf("wc/CVS")});
-  EXPECT_EQ(0, Result.ExitCode);
+  EXPECT_EQ(1, Result.ExitCode);
   EXPECT_EQ(std::string::npos, Result.StdOut.find("Processing: "));
+}
+
+// Trees that work against the run: whatever the run meets, it never waits for ever, never writes
+// through a link it did not make, never reads without bound, and leaves what it refuses as it was.
+TEST_F(CleanupTest, HostileTreesAreRefusedAndLeftAsTheyWere) {
+  WriteIgnoreFile("*.o\n");
+  const std::string Entries = PathOf("wc/CVS/Entries");
+  const std::string Kept = "/x.o/1.1//\n/y.c/1.1//\n";
+  struct TRow {
+    const char* Name;
+    std::function<bool()> Plant;  ///< false where the system cannot make it
+    int Status;
+    std::string Said;  ///< a line of the console or of standard error
+    std::function<void()> Check;
+  };
+  const std::vector<TRow> Rows = {
+      {"FIFO as Entries", [&] { return std::filesystem::remove(Entries) && MakeFifo(Entries); }, 2,
+       "Left unchanged (not a regular file): " + Entries, [] {}},
+      {"FIFO as Root",
+       [&] {
+         return std::filesystem::remove(PathOf("wc/CVS/Root")) && MakeFifo(PathOf("wc/CVS/Root"));
+       },
+       1, "Cannot open file \"" + PathOf("wc/CVS/Root") + "\". Not a regular file.", [] {}},
+      {"a line longer than 32 MiB",
+       [&] {
+         // A hole reads as NUL bytes, ordinary line bytes: a 33 MiB line for free.
+         std::filesystem::resize_file(Entries, (std::uintmax_t{33} << 20) + Kept.size());
+         return true;
+       },
+       2, "Left unchanged (a line longer than 32 MiB): " + Entries, [] {}},
+      {"Entries.out planted as a link",
+       [&] { return MakeLink(PathOf("victim"), Entries + ".out"); }, 0,
+       "Removed 1 entry from 1 file and deleted 1 revision file; 0 directories left unchanged.",
+       [&] {
+         EXPECT_EQ("/y.c/1.1//\n", ReadBytes(Entries));
+         EXPECT_FALSE(Exists(Entries + ".out"));
+       }},
+      {"Morvellan.log planted as a link",
+       [&] { return MakeLink(PathOf("victim"), PathOf("Morvellan.log")); }, 0,
+       "Log file written to Morvellan.log",
+       [&] {
+         EXPECT_NE(std::string::npos, ReadBytes(PathOf("Morvellan.log")).find("Processing: "));
+       }},
+  };
+  for (const TRow& Row : Rows) {
+    SCOPED_TRACE(Row.Name);
+    RemoveTree(PathOf("wc"));
+    std::filesystem::remove(PathOf("Morvellan.log"));
+    MakeAdmin("wc", Kept, "proj");
+    MakeFiles("wc", "proj", {"x.o"});
+    WriteBytes(PathOf("victim"), "not Morvellan's");
+    if (!Row.Plant()) continue;
+    const TTreeSnapshot Before = SnapshotTree(PathOf("wc"));
+    TProcessResult Result = Run({"-f", PathOf("wc")});
+    EXPECT_EQ(Row.Status, Result.ExitCode);
+    EXPECT_NE(std::string::npos, (Result.StdOut + Result.StdErr).find(Written(Row.Said + "\n")))
+        << Result.StdOut << Result.StdErr;
+    EXPECT_EQ("not Morvellan's", ReadBytes(PathOf("victim")));
+    if (Row.Status != 0) {
+      EXPECT_EQ(Before, SnapshotTree(PathOf("wc")));
+      EXPECT_TRUE(Exists(PathOf("repo/proj/x.o,v")));
+    }
+    Row.Check();
+  }
 }
 
 }  // namespace

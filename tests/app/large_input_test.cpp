@@ -18,10 +18,13 @@ namespace {
 
 class LargeInputTest : public TRunTest {
  protected:
-  /// wc/CVS with the Entries bytes and a remote root, so that only the filter acts.
+  /// wc/CVS with the Entries bytes and a local repository without revision files, so that only
+  /// the filter acts.
   void MakeAdmin(const std::string& Entries) {
     WriteBytes(EntriesPath(), Entries);
-    WriteBytes(PathOf("wc/CVS/Root"), ":pserver:me@host:/cvs\n");
+    WriteBytes(PathOf("wc/CVS/Root"), ":local:" + PathOf("repo") + "\n");
+    WriteBytes(PathOf("wc/CVS/Repository"), "proj\n");
+    MakeDirectories(PathOf("repo/proj"));
   }
   std::string EntriesPath() const { return PathOf("wc/CVS/Entries"); }
   /// The file's bytes in one read: ReadBytes takes seconds for 16 MiB in a debug build.
@@ -39,7 +42,6 @@ class LargeInputTest : public TRunTest {
                                    : "Test mode.  No CVS files will be changed.\n");
     Log += Written("Ignored files read from: " + IgnoreFile() + "\n");
     Log += Written("Processing: " + PathOf("wc/CVS") + "\n");
-    Log += Written("Repository not local, its revision files are kept: :pserver:me@host:/cvs\n");
     for (const std::string& Line : Removed) {
       Log += "Remove from " + EntriesPath() + ": " + Line;
       Log += LineEnd;

@@ -34,6 +34,16 @@ class RunTest : public TRunTest {
   std::string NoIgnoreFile() const {
     return "Cannot open .cvsignore from " + IgnoreFile() + Written("\n");
   }
+  /// A working directory whose local repository holds no revision file.
+  void MakeWorkingCopy(const std::string& Directory, const std::string& Entries = "") {
+    WriteBytes(PathOf(Directory + "/CVS/Entries"), Entries);
+    WriteBytes(PathOf(Directory + "/CVS/Root"), ":local:" + PathOf("repo") + "\n");
+    WriteBytes(PathOf(Directory + "/CVS/Repository"), "proj\n");
+    MakeDirectories(PathOf("repo/proj"));
+  }
+  std::string Processing(const std::string& Directory) const {
+    return "Processing: " + PathOf(Directory + "/CVS") + Written("\n");
+  }
 };
 
 TEST_F(RunTest, UsageAndVersionLeaveTheLogAlone) {
@@ -58,6 +68,34 @@ TEST_F(RunTest, UsageAndVersionLeaveTheLogAlone) {
     EXPECT_EQ(Row.Expected, Result.StdOut);
     EXPECT_EQ(0, Result.ExitCode);
     EXPECT_EQ("", Result.StdErr);
+    EXPECT_EQ("old log", Log());
+  }
+}
+
+TEST_F(RunTest, RefusedCommandLinesChangeNothing) {
+  WriteBytes("Morvellan.log", "old log");
+  MakeDirectories(PathOf("wc"));
+  const std::string Wc = PathOf("wc");
+  struct TRow {
+    std::vector<std::string> Arguments;
+    std::string Refusal;
+  };
+  const TRow Rows[] = {
+      {{"-f", "--dry-run", Wc}, "Both live and test mode asked for"},
+      {{"-n", "-F", Wc}, "Both live and test mode asked for"},
+      {{"-x", Wc}, "Unknown option: -x"},
+      {{Wc, "--f"}, "Unknown option: --f"},
+      {{"-", Wc}, "Unknown option: -"},
+      {{Wc, PathOf("other")}, "Only one path may be given: " + PathOf("other")},
+      {{"--", Wc, "-f"}, "Only one path may be given: -f"},  // after "--" every argument is a path
+      {{"-x", "-y", Wc}, "Unknown option: -x"},              // the first reason is given
+  };
+  for (const TRow& Row : Rows) {
+    SCOPED_TRACE(testing::PrintToString(Row.Arguments));
+    TProcessResult Result = Run(Row.Arguments);
+    EXPECT_EQ(1, Result.ExitCode);
+    EXPECT_EQ("", Result.StdOut);
+    EXPECT_EQ(Written(Row.Refusal + "\nTry 'Morvellan --help'.\n"), Result.StdErr);
     EXPECT_EQ("old log", Log());
   }
 }
@@ -93,35 +131,67 @@ TEST_F(RunTest, MissingFolderIsPrintedWithItsTrailingSeparator) {
 }
 
 TEST_F(RunTest, ModeLineThenIgnoreFileThenLogLine) {
-  MakeDirectories(PathOf("wc"));
+  MakeWorkingCopy("wc");
   TProcessResult Test = Run({PathOf("wc")});
   EXPECT_EQ(2, Test.ExitCode) << "directory mode without patterns";
-  EXPECT_EQ(TestMode + NoIgnoreFile() + NothingDone + LogWritten, Test.StdOut);
+  EXPECT_EQ(TestMode + NoIgnoreFile() + Processing("wc") + NothingDone + LogWritten, Test.StdOut);
   EXPECT_EQ(Test.StdOut, Log());
 
   WriteIgnoreFile("*.obj\r\n");
-  const std::string Unknown = Written(
-      "Unknown option ignored: -x\nUnknown option ignored: --f\nUnknown option ignored: -\n");
-  for (const std::vector<std::string>& Arguments : {std::vector<std::string>{"-f", PathOf("wc")},
-                                                    {PathOf("wc/"), "-F"},
-                                                    {"-x", "--f", "-f", "-", PathOf("wc")}}) {
-    TProcessResult Live = Run(Arguments);
-    EXPECT_EQ(0, Live.ExitCode);
-    EXPECT_EQ((Arguments.size() > 2 ? Unknown : "") + LiveMode +
-                  ("Ignored files read from: " + IgnoreFile() + Written("\n")) + NothingDoneLive +
-                  LogWritten,
-              Live.StdOut);
-    EXPECT_EQ(Live.StdOut, Log());
+  const std::string IgnoreLine = "Ignored files read from: " + IgnoreFile() + Written("\n");
+  struct TRow {
+    std::vector<std::string> Arguments;
+    std::string Console;  ///< what the console shows, the log holding every line
+  };
+  const TRow Rows[] = {
+      {{"-f", PathOf("wc")}, LiveMode + IgnoreLine + Processing("wc") + NothingDoneLive},
+      {{PathOf("wc/"), "-F"}, LiveMode + IgnoreLine + Processing("wc") + NothingDoneLive},
+      {{"-n", PathOf("wc")}, TestMode + IgnoreLine + Processing("wc") + NothingDone},
+      {{"--dry-run", "--", PathOf("wc")}, TestMode + IgnoreLine + Processing("wc") + NothingDone},
+      // Quiet keeps the Processing lines off the console, and only there.
+      {{"-q", PathOf("wc")}, TestMode + IgnoreLine + NothingDone},
+      {{"--quiet", "-f", PathOf("wc")}, LiveMode + IgnoreLine + NothingDoneLive},
+      {{"-v", "-q", PathOf("wc")}, TestMode + IgnoreLine + NothingDone},  // the last one counts
+  };
+  for (const TRow& Row : Rows) {
+    SCOPED_TRACE(testing::PrintToString(Row.Arguments));
+    TProcessResult Result = Run(Row.Arguments);
+    EXPECT_EQ(0, Result.ExitCode);
+    EXPECT_EQ(Row.Console + LogWritten, Result.StdOut);
+    const bool Live = Row.Console.starts_with(LiveMode);
+    EXPECT_EQ((Live ? LiveMode : TestMode) + IgnoreLine + Processing("wc") +
+                  (Live ? NothingDoneLive : NothingDone) + LogWritten,
+              Log());
   }
 }
 
-TEST_F(RunTest, TheLastPathDecides) {
-  MakeDirectories(PathOf("wc"));
-  // A file path after a directory: single-file mode in an existing folder.
-  TProcessResult Result = Run({PathOf("missing"), PathOf("wc")});
-  EXPECT_EQ(TestMode + NoIgnoreFile() + NothingDone + LogWritten, Result.StdOut);
-  Result = Run({PathOf("wc"), PathOf("missing/x.c")});
-  EXPECT_EQ("Cannot find directory: " + PathOf("missing/") + Written("\n"), Result.StdOut);
+TEST_F(RunTest, VerboseShowsEveryLineOfTheLog) {
+  WriteIgnoreFile("*.o\n");
+  MakeWorkingCopy("wc", "/a.o/1.1//\n/b.c/1.1//\n");
+  TProcessResult Result = Run({"--verbose", PathOf("wc")});
+  EXPECT_EQ(0, Result.ExitCode);
+  EXPECT_EQ(Log(), Result.StdOut);
+  EXPECT_NE(std::string::npos,
+            Result.StdOut.find("Remove from " + PathOf("wc/CVS/Entries") + ": /a.o/1.1//"));
+}
+
+TEST_F(RunTest, PathsThatNameNothingToCleanSaySo) {
+  WriteIgnoreFile("*.o\n");
+  MakeDirectories(PathOf("plain/sub"));
+  TProcessResult Result = Run({PathOf("plain")});
+  EXPECT_EQ(1, Result.ExitCode);
+  EXPECT_NE(std::string::npos,
+            Result.StdOut.find(Written("No CVS working copy found under: " + PathOf("plain") +
+                                       "\nWould remove 0 entries")))
+      << Result.StdOut;
+  MakeWorkingCopy("wc", "/a.o/1.1//\n");
+  Result = Run({PathOf("wc/a.oo")});
+  EXPECT_EQ(1, Result.ExitCode);
+  EXPECT_NE(
+      std::string::npos,
+      Result.StdOut.find(Written("Not known to CVS here: " + PathOf("wc/a.oo") + "\nWould remove")))
+      << Result.StdOut;
+  EXPECT_EQ(0, Run({PathOf("wc/a.o")}).ExitCode);
 }
 
 TEST_F(RunTest, EveryRunWithArgumentsReplacesTheLog) {
@@ -134,11 +204,11 @@ TEST_F(RunTest, EveryRunWithArgumentsReplacesTheLog) {
 }
 
 TEST_F(RunTest, IgnoreFileThatIsADirectoryCountsAsMissing) {
-  MakeDirectories(PathOf("wc"));
+  MakeWorkingCopy("wc");
   MakeDirectories(IgnoreFile());
   TProcessResult Result = Run({PathOf("wc")});
   std::filesystem::remove(IgnoreFile());
-  EXPECT_EQ(TestMode + NoIgnoreFile() + NothingDone + LogWritten, Result.StdOut);
+  EXPECT_EQ(TestMode + NoIgnoreFile() + Processing("wc") + NothingDone + LogWritten, Result.StdOut);
 }
 
 }  // namespace

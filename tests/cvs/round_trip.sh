@@ -18,7 +18,7 @@ export LC_ALL=C
 unset CVSIGNORE CVSREAD CVSUMASK # the user's own CVS settings must not change what CVS does here
 
 work=$(mktemp -d)
-trap 'kill $(jobs -pr) 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill $(jobs -pr) 2>/dev/null || true; [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 chmod 755 "$work" # nobody runs Morvellan in one row
 morvellan="$work/Morvellan" # a copy: stable while others rebuild, and reachable by nobody
 cp "$1" "$morvellan"
@@ -100,25 +100,24 @@ revision_file() {
 # before it is made (a killed run's log names everything already done).
 trace_problems() {
   awk -v wc="$1" -v repo="$2" '
-    BEGIN { folder = "\"" repo "/proj/"; lock = folder "#cvs.lock\"" }
-    function text_at(start, rest) { rest = substr($0, start); return substr(rest, 1, index(rest, "\"") - 1) }
-    /^openat/ && /"Morvellan.log"/ { log_fd = $NF }
-    /^write\(/ { fd = $0; sub(/^write\(/, "", fd); sub(/,.*/, "", fd); if (fd == log_fd) logged = logged $0 }
+    # strace -y prints each descriptor with its path: 5</tmp/x/wc/CVS>.
+    BEGIN { folder = repo "/proj"; lock = "\"" folder "/#cvs.lock\""; admin = "<" wc "/CVS>" }
+    /^write\(/ && index($0, "/Morvellan.log>,") { logged = logged $0 }
     /^mkdir/ && index($0, lock) && !locked { locked = NR }
     (/^rmdir/ || /AT_REMOVEDIR/) && index($0, lock) { released = NR }
-    /^rename/ && index($0, "\"" wc "/CVS/Entries\")") {
+    /^renameat/ && index($0, admin ", \"Entries.out\"") && index($0, admin ", \"Entries\")") {
       renamed = NR
       if (!index(logged, "Remove from " wc "/CVS/Entries: /main.obj/"))
         print "CVS/Entries was replaced before the log named its removed lines"
     }
-    /^openat/ && index($0, "\"" wc "/CVS\", ") && /O_DIRECTORY/ { admin_fd = $NF }
-    /^fsync/ { fd = $0; sub(/^fsync\(/, "", fd); sub(/\).*/, "", fd); if (renamed && fd == admin_fd) flushed = 1 }
-    /^unlink/ && (start = index($0, folder)) {
-      name = text_at(start + length(folder))
-      if (name !~ /,v$/ || index(name, "/")) next
+    /^fsync\(/ && index($0, admin ")") { if (renamed) flushed = 1 }
+    /^unlinkat\(/ && (start = index($0, "<" folder ">, \"")) {
+      name = substr($0, start + length(folder) + 5)
+      name = substr(name, 1, index(name, "\"") - 1)
+      if (name !~ /,v$/) next
       deleted = NR
       if (!flushed) print "the revision file " name " went before CVS/ was flushed"
-      if (!index(logged, "Delete from repository: " repo "/proj/" name "\\n"))
+      if (!index(logged, "Delete from repository: " folder "/" name "\\n"))
         print "the revision file " name " went before the log named it"
     }
     END {
@@ -163,7 +162,7 @@ prepare_entries_log() {
   removed=(sub/helper.obj) # the top folder is left alone
   left_alone=(main.obj data.obj x.obj)
   just_before_run=write_entries_log
-  expected_lines=("Directory left unchanged (CVS has not merged its Entries.Log yet): $wc/CVS/Entries.Log")
+  expected_lines=("Directory left unchanged (CVS has not merged its Entries.Log yet; run cvs update there first): $wc/CVS/Entries.Log")
   status=2
 }
 # Any CVS command merges Entries.Log, so it is written last.
@@ -188,10 +187,11 @@ cannot_lock() {
   expected_lines=("Directory left unchanged (cannot lock the repository ($1)): $repo/proj"
     "Directory left unchanged (cannot lock the repository ($1)): $repo/proj/sub")
 }
-# Root's permission bits stop nobody.
+# Root's permission bits stop nobody, whose working copy it is.
 prepare_not_writable() {
   runner=(setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all)
   chown nobody "$dir/run"
+  chown -R nobody .
   cannot_lock 'Permission denied'
 }
 prepare_missing_repository() {
@@ -236,7 +236,7 @@ check_row() {
   done
 
   code=0
-  (cd "$dir/run" && HOME="$user_home" untraced_leaks strace -qq -s 65536 -o "$dir/live.trace" \
+  (cd "$dir/run" && HOME="$user_home" untraced_leaks strace -y -qq -s 65536 -o "$dir/live.trace" \
     -e trace=openat,write,rename,renameat,renameat2,fsync,unlink,unlinkat,mkdir,mkdirat,rmdir \
     "${runner[@]}" "$morvellan" -f "$wc" >"$dir/live.out") || code=$?
   [ "$code" = "$status" ] || fail "live mode ended with $code"
@@ -287,8 +287,10 @@ check_row() {
 }
 
 # The names a test-mode run would remove must be the names CVS ignores, for
-# every text below as .cvsignore. CVS is shown the names as unversioned files
-# (it reports "? name" for those it does not ignore), Morvellan as entries.
+# every text below as .cvsignore; for the texts that Morvellan reads
+# differently, never more than those. CVS is shown the names as unversioned
+# files (it reports "? name" for those it does not ignore), Morvellan as
+# entries.
 ignore_texts=(
   '*.s'                      # start.S is a hand-written source: case counts
   'CORE' 'core'              # only the name of that case
@@ -300,22 +302,46 @@ ignore_texts=(
   $'core\r\n*.s\r\n'         # CR LF line ends
   '[a-c]*' '[!a]*' '[abc] [0-9]' '*[!s]'
   '?' '??' '*.?' 'a?' '*b?' '?*' '*b' 'a*b*' '*a*c*' 'x.o*' '*' '.*' '#*' ',*'
-  # Where Morvellan knowingly differs from CVS's fnmatch:
-  # 'a*?'                    # a '?' right after '*' is dropped, so this matches "a"
-  # '['                      # an open set is a malformed mask, which ends the run
-  # '[]a]'                   # an empty set is malformed; fnmatch reads ']' as a member
-  # '[-a]'                   # a '-' that starts or ends a set is malformed; fnmatch's member
-  # '[z-a]*'                 # a reversed range keeps its first byte; fnmatch's is empty
-  # '[^a]*'                  # '^' is an ordinary member; fnmatch negates with it
-  # 'a\b'                    # backslash is an ordinary byte; fnmatch escapes with it
-  # '*aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa' # 31 items after a star are malformed
-  # $'*.o\v*.obj'            # CVS also splits at vertical tabs and form feeds
 )
-names=(a ab abc b ba bc c ca cab A AB z 9 a1 start.s start.S core CORE Core core.c
-  x.o x.obj X.OBJ x.o.bak .hidden '#tmp#' ',v' 'a b' 'a\b' 'a*' '-a' '^a' '!a' 'a]' 'a-' '-')
+# Read differently by Morvellan's masks: a name goes only where both readings agree.
+subset_texts=(
+  'x*?' 'a*?'                # a '?' right after '*' is dropped by the masks, not by CVS
+  '[^a]*'                    # '^' negates for CVS, is a member for the masks
+  '\#*' 'a\b'                # backslash escapes for CVS, is a byte for the masks
+  '[z-a]*'                   # a reversed range: empty for CVS, its first byte for the masks
+)
+names=(a ab abc b ba bc c ca cab A AB z z1 9 a1 x xq aq '^q' '#q' '\#q' start.s start.S core CORE
+  Core core.c x.o x.obj X.OBJ x.o.bak .hidden '#tmp#' ',v' 'a b' 'a\b' 'a*' '-a' '^a' '!a' 'a]' 'a-' '-')
+# compare_names TEXT MODE [CVSIGNORE] [FOLDER-IGNORE]: MODE is equal or subset.
+compare_names() {
+  local text=$1 mode=$2 environment=${3-} folder=${4-} ignored removed prefix all
+  prefix="Remove from $dir/entries/CVS/Entries: /"
+  all=$(printf '%s\n' "${names[@]}" | sort)
+  rm -f "$dir/wc/.cvsignore" "$dir/entries/.cvsignore"
+  if [ -n "$folder" ]; then
+    printf '%s' "$folder" >"$dir/wc/.cvsignore"
+    printf '%s' "$folder" >"$dir/entries/.cvsignore"
+  fi
+  printf '!\n%s' "$text" >"$dir/home/.cvsignore" # clears CVS's own list
+  ignored=$(comm -23 <(echo "$all") <(cd "$dir/wc" && CVSIGNORE="$environment" HOME="$dir/home" \
+    cvs -n -q update 2>&1 | sed -n 's/^? //p' | sort))
+  printf '%s' "$text" >"$dir/home/.cvsignore"
+  (cd "$dir/run" && CVSIGNORE="$environment" HOME="$dir/home" "$morvellan" "$dir/entries" >/dev/null) ||
+    fail "Morvellan ended with $? for .cvsignore $(printf %q "$text")"
+  removed=$(awk -v prefix="$prefix" 'index($0, prefix) == 1 {
+    name = substr($0, length(prefix) + 1); print substr(name, 1, index(name, "/") - 1) }' \
+    "$dir/run/Morvellan.log" | sort)
+  local more
+  more=$(comm -13 <(echo "$ignored") <(echo "$removed"))
+  [ -z "$more" ] || fail "for .cvsignore $(printf %q "$text") ${environment:+CVSIGNORE=$environment} " \
+    "${folder:+folder .cvsignore $(printf %q "$folder")}, Morvellan removes what CVS does not ignore: ${more//$'\n'/ }"
+  [ "$mode" = subset ] || [ "$ignored" = "$removed" ] || fail "for .cvsignore $(printf %q "$text"), cvs ignores:" \
+    "${ignored//$'\n'/ }; Morvellan removes: ${removed//$'\n'/ }"
+}
 check_names() {
   row=names
-  local dir="$work/names" name text ignored removed
+  dir="$work/names"
+  local name text
   mkdir -p "$dir/home" "$dir/run" "$dir/empty" "$dir/entries/CVS"
   cvs_q -d ":local:$dir/repo" init
   (cd "$dir/empty" && cvs_q -d ":local:$dir/repo" import -m 'Nothing yet' proj vendor start)
@@ -324,24 +350,16 @@ check_names() {
     : >"$dir/wc/$name"
     echo "/$name/1.1/Thu Jan  1 00:00:00 2026//"
   done >"$dir/entries/CVS/Entries"
-  echo ':pserver:cvs@cvs.example.org:/cvsroot' >"$dir/entries/CVS/Root"
+  echo ":local:$dir/repo" >"$dir/entries/CVS/Root" # its revision files are not there
   echo proj >"$dir/entries/CVS/Repository"
-  local all prefix="Remove from $dir/entries/CVS/Entries: /"
-  all=$(printf '%s\n' "${names[@]}" | sort)
-  for text in "${ignore_texts[@]}"; do
-    printf '!\n%s' "$text" >"$dir/home/.cvsignore" # clears CVS's own list
-    ignored=$(comm -23 <(echo "$all") <(cd "$dir/wc" && HOME="$dir/home" cvs -n -q update 2>&1 |
-      sed -n 's/^? //p' | sort))
-    printf '%s' "$text" >"$dir/home/.cvsignore"
-    (cd "$dir/run" && HOME="$dir/home" "$morvellan" "$dir/entries" >/dev/null) ||
-      fail "Morvellan ended with $? for .cvsignore $(printf %q "$text")"
-    removed=$(awk -v prefix="$prefix" 'index($0, prefix) == 1 {
-      name = substr($0, length(prefix) + 1); print substr(name, 1, index(name, "/") - 1) }' \
-      "$dir/run/Morvellan.log" | sort)
-    [ "$ignored" = "$removed" ] || fail "for .cvsignore $(printf %q "$text"), cvs ignores:" \
-      "${ignored//$'\n'/ }; Morvellan removes: ${removed//$'\n'/ }"
-  done
-  echo "ok: $row (${#ignore_texts[@]} .cvsignore texts, ${#names[@]} names)"
+  for text in "${ignore_texts[@]}"; do compare_names "$text" equal; done
+  for text in "${subset_texts[@]}"; do compare_names "$text" subset; done
+  # A '!' that CVS reads after ~/.cvsignore, in $CVSIGNORE or the folder's own .cvsignore,
+  # leaves nothing for the user's patterns to remove.
+  compare_names '*.o a*' equal '!'
+  compare_names '*.o a*' subset 'x.obj ! b*' # CVS then ignores b*, by a pattern not the user's
+  compare_names '*.o a*' equal '' $'junk\n!\n'
+  echo "ok: $row (${#ignore_texts[@]} + ${#subset_texts[@]} .cvsignore texts, ${#names[@]} names)"
 }
 
 # A repository of one folder for the lock cases and the concurrency test:
@@ -368,6 +386,9 @@ start_held_lock() {
   held="$work/locks/held"
   checkout_copy "$small" "$held"
   mkdir "$held/repo/proj/#cvs.lock"
+  # As a killed CVS leaves it: its write lock file names this host and a process that is gone.
+  dead_pid=$(sh -c 'echo $$')
+  : >"$held/repo/proj/#cvs.wfl.$(uname -n).$dead_pid"
   held_before=$(snapshot "$held/wc" && snapshot "$held/repo")
   held_start=$(date +%s)
   (cd "$held/run" && HOME="$user_home" exec "$morvellan" -f "$held/wc" >"$held/out" 2>&1) &
@@ -381,7 +402,8 @@ finish_held_lock() {
   # The last line was written when it gave up.
   local waited=$(($(stat -c %Y "$held/out") - held_start))
   [ "$waited" -ge 29 ] || fail "gave up after $waited seconds"
-  local said="Waiting for the repository lock: $lock"$'\n'"Directory left unchanged (repository locked): $lock"
+  local stale=" (left by process $dead_pid, which is no longer running: remove it with rmdir once no CVS command runs)"
+  local said="Waiting for the repository lock: $lock$stale"$'\n'"Directory left unchanged (repository locked): $lock$stale"
   [ "$(grep -e '^Waiting' -e '^Directory left' "$held/out")" = "$said" ] ||
     fail "did not wait for $lock and then give up:"$'\n'"$(cat "$held/out")"
   [ "$held_before" = "$(snapshot "$held/wc" && snapshot "$held/repo")" ] ||
@@ -404,7 +426,8 @@ check_reader_lock() {
   rm "$reader"
   wait "$pid" || code=$?
   [ "$code" = 0 ] || fail "live mode ended with $code after the reader left"
-  grep -qxF "Waiting for the repository lock: $reader" "$dir/out" || fail "did not say it waited for $reader"
+  grep -qxF "Waiting for the repository lock: $reader (held by process 4242 on elsewhere)" "$dir/out" ||
+    fail "did not say it waited for $reader, held by process 4242 on elsewhere"
   is_clean "$dir" || fail "did not finish the cleanup after the reader left"
   echo "ok: $row"
 }

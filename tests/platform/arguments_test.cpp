@@ -26,9 +26,14 @@ TEST(ArgumentsTest, CutCommandLineTable) {
       {R"(prog a\\"b c")", {"prog", R"(a\\b c)"}},
       {"", {}},
   };
+  // The wide form of the command line is cut by the same rules.
+  auto Widened = [](const std::string& Text) { return std::wstring(Text.begin(), Text.end()); };
   for (const TRow& Row : Rows) {
     SCOPED_TRACE(Row.Line);
     EXPECT_EQ(Row.Expected, CutCommandLine(Row.Line, CharSet{}));
+    std::vector<std::wstring> Expected;
+    for (const std::string& Argument : Row.Expected) Expected.push_back(Widened(Argument));
+    EXPECT_EQ(Expected, CutCommandLine(Widened(Row.Line)));
   }
 }
 
@@ -40,4 +45,7 @@ TEST(ArgumentsTest, TwoByteCharactersAreNeverSplit) {
   EXPECT_EQ((std::vector<std::string>{"prog", "a\x81", "b"}),
             CutCommandLine("prog a\x81 b", CharSet{}));
   EXPECT_EQ((std::vector<std::string>{"prog", "x\x81"}), CutCommandLine("prog x\x81", LeadBytes));
+  // A wide character is whole by itself.
+  EXPECT_EQ((std::vector<std::wstring>{L"prog", L"a\x81", L"b"}),
+            CutCommandLine(std::wstring_view(L"prog a\x81 b")));
 }

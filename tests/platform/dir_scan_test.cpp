@@ -1,4 +1,4 @@
-// Directory enumeration with the two attribute sets the program uses.
+// Directories held open and their enumeration with the two attribute sets the program uses.
 #include "platform/dir_scan.h"
 
 #include <gtest/gtest.h>
@@ -6,18 +6,23 @@
 #include <map>
 
 #include "platform/file_system.h"
+#include "platform/raw_file.h"
 #include "tests/support/temp_dir.h"
 
 class DirScanTest : public TTempDirTest {
  protected:
-  /// Every entry the enumeration gives, with its attribute word.
+  /// Every entry the enumeration of the opened directory gives, with its attribute word and the
+  /// read-only bit that IsReadOnlyEntry gives.
   std::map<std::string, uint32_t> Scan(const std::string& Directory, uint32_t AttrSet) {
     std::map<std::string, uint32_t> Entries;
+    TDirectory Dir;
+    EXPECT_EQ(0, OpenDirectory(Directory, Dir)) << Directory;
     TSearchRec Rec;
     TDirScanGuard Guard(Rec);
-    for (int Result = DirScanFirst(Directory + "*", AttrSet, Rec); Result == 0;
-         Result = DirScanNext(Rec)) {
-      EXPECT_TRUE(Entries.emplace(Rec.Name, Rec.Attr).second) << Rec.Name;
+    for (int Result = DirScanFirst(Dir, AttrSet, Rec); Result == 0; Result = DirScanNext(Rec)) {
+      const uint32_t Attr = Rec.Attr | (IsReadOnlyEntry(Dir, Rec) ? AttrReadOnly : 0);
+      EXPECT_TRUE(Rec.NameInCodePage) << Rec.Name;
+      EXPECT_TRUE(Entries.emplace(Rec.Name, Attr).second) << Rec.Name;
     }
     return Entries;
   }
@@ -49,14 +54,17 @@ TEST_F(DirScanTest, GivesFilesAndDirectoriesWithTheirBits) {
 TEST_F(DirScanTest, WithoutTheDirectoryBitDirectoriesArePassedOver) {
   WriteBytes(PathOf("d/file"), "");
   WriteBytes(PathOf("d/sub/x"), "");
-  std::map<std::string, uint32_t> Entries = Scan(PathOf("d/"), 0);
+  std::map<std::string, uint32_t> Entries = Scan(PathOf("d"), 0);
   EXPECT_EQ(1u, Entries.size());
   EXPECT_EQ(1u, Entries.count("file"));
 }
 
 TEST_F(DirScanTest, MissingDirectoryGivesAnErrorAndLeavesNothingOpen) {
+  TDirectory Dir;
+  EXPECT_TRUE(IsNotFoundError(OpenDirectory(PathOf("missing"), Dir)));
+  EXPECT_FALSE(Dir.IsOpen());
   TSearchRec Rec;
-  EXPECT_NE(0, DirScanFirst(PathOf("missing/*"), 63, Rec));
+  EXPECT_NE(0, DirScanFirst(Dir, 63, Rec));
   EXPECT_EQ(nullptr, Rec.State);
   DirScanClose(Rec);
 }
@@ -64,50 +72,74 @@ TEST_F(DirScanTest, MissingDirectoryGivesAnErrorAndLeavesNothingOpen) {
 TEST_F(DirScanTest, EndOfListingIsNonzeroAndCloseTwiceIsHarmless) {
   WriteBytes(PathOf("d/only"), "");
   ASSERT_EQ(0, ChangeFileAttributes(PathOf("d/only"), AttrReadOnly));
+  TDirectory Dir;
+  ASSERT_EQ(0, OpenDirectory(PathOf("d"), Dir));
   TSearchRec Rec;
-  int Result = DirScanFirst(PathOf("d/*"), 0, Rec);
+  int Result = DirScanFirst(Dir, 0, Rec);
   ASSERT_EQ(0, Result);
   EXPECT_EQ("only", Rec.Name);
-  EXPECT_NE(0, DirScanNext(Rec));
+  EXPECT_EQ(DirScanNoMoreEntries, DirScanNext(Rec));
   // The record holds the last entry given, "." and ".." passed over or not, until the close.
   EXPECT_EQ("only", Rec.Name);
-  EXPECT_TRUE(Rec.Attr & AttrReadOnly);
+  EXPECT_TRUE(IsReadOnlyEntry(Dir, Rec));
   DirScanClose(Rec);
   DirScanClose(Rec);
+  // A second enumeration of the same directory starts again from its first entry.
+  ASSERT_EQ(0, DirScanFirst(Dir, 0, Rec));
+  EXPECT_EQ("only", Rec.Name);
+  DirScanClose(Rec);
 }
 
-static int LookUps = 0;
-
-static bool CountedReadOnly(const TSearchRec&) {
-  ++LookUps;
-  return true;
-}
-
-TEST(AttrWordTest, ReadOnlyBitIsLookedUpOnceAndOnlyWhenAskedFor) {
+TEST_F(DirScanTest, SubdirectoriesOpenThroughTheirParent) {
+  WriteBytes(PathOf("d/sub/inner"), "x");
+  WriteBytes(PathOf("d/file"), "");
+  TDirectory Parent, Sub, Refused;
+  ASSERT_EQ(0, OpenDirectory(PathOf("d"), Parent));
+  ASSERT_EQ(0, OpenSubdirectory(Parent, "sub", Sub));
   TSearchRec Rec;
-  LookUps = 0;
-  Rec.Attr.Defer(AttrDirectory | AttrHidden, CountedReadOnly, Rec);
-  EXPECT_EQ(AttrDirectory, Rec.Attr & AttrDirectory);
-  EXPECT_EQ(AttrHidden, Rec.Attr & (AttrHidden | AttrSystem));
-  EXPECT_EQ(0, LookUps);
-  EXPECT_EQ(AttrReadOnly, Rec.Attr & (AttrReadOnly | AttrSystem));
-  EXPECT_EQ(AttrReadOnly | AttrDirectory | AttrHidden, static_cast<uint32_t>(Rec.Attr));
-  EXPECT_EQ(1, LookUps);
+  TDirScanGuard Guard(Rec);
+  ASSERT_EQ(0, DirScanFirst(Sub, 0, Rec));
+  EXPECT_EQ("inner", Rec.Name);
+  const int NotADirectory = OpenSubdirectory(Parent, "file", Refused);
+  EXPECT_NE(0, NotADirectory);
+  EXPECT_NE(LinkError, NotADirectory);
+  EXPECT_TRUE(IsNotFoundError(OpenSubdirectory(Parent, "missing", Refused)));
+  EXPECT_FALSE(Refused.IsOpen());
 }
 
-TEST(AttrWordTest, CopyAndAssignmentHoldTheWholeWord) {
-  TSearchRec Rec;
-  LookUps = 0;
-  Rec.Attr.Defer(AttrArchive, CountedReadOnly, Rec);
-  const TAttrWord Copy = Rec.Attr;
-  EXPECT_EQ(1, LookUps);
-  EXPECT_EQ(AttrArchive | AttrReadOnly, static_cast<uint32_t>(Copy));
-  Rec.Attr.Defer(AttrArchive, CountedReadOnly, Rec);
-  TAttrWord Assigned;
-  Assigned = Rec.Attr;
-  EXPECT_EQ(2, LookUps);
-  EXPECT_EQ(AttrArchive | AttrReadOnly, Assigned & ~uint32_t{0});
-  Rec.Attr = AttrHidden;  // a plain word replaces a deferred one
-  EXPECT_EQ(AttrHidden, static_cast<uint32_t>(Rec.Attr));
-  EXPECT_EQ(2, LookUps);
+TEST_F(DirScanTest, FilesOpenThroughTheirDirectory) {
+  WriteBytes(PathOf("d/Entries"), "0123456789");
+  WriteBytes(PathOf("d/sub/x"), "");
+  TDirectory Dir;
+  ASSERT_EQ(0, OpenDirectory(PathOf("d"), Dir));
+  const TFileHandle Handle = RawOpenReadAt(Dir, "Entries");
+  ASSERT_NE(InvalidFileHandle, Handle);
+  char Bytes[8];
+  // Positional reads do not depend on one another or on the handle's position.
+  EXPECT_EQ(4, RawReadAt(Handle, 6, Bytes, sizeof Bytes));
+  EXPECT_EQ("6789", std::string(Bytes, 4));
+  EXPECT_EQ(3, RawReadAt(Handle, 1, Bytes, 3));
+  EXPECT_EQ("123", std::string(Bytes, 3));
+  EXPECT_EQ(0, RawReadAt(Handle, 10, Bytes, sizeof Bytes));
+  EXPECT_FALSE(RawIsReadOnly(Handle));
+  RawClose(Handle);
+  EXPECT_EQ(InvalidFileHandle, RawOpenReadAt(Dir, "sub"));
+  EXPECT_EQ(NotRegularFileError, LastSystemError());
+  EXPECT_EQ("Not a regular file", SystemMessage(NotRegularFileError));
+  EXPECT_EQ(InvalidFileHandle, RawOpenReadAt(Dir, "missing"));
+  EXPECT_TRUE(IsNotFoundError(LastSystemError()));
+}
+
+TEST_F(DirScanTest, ExclusiveCreationRefusesEveryExistingName) {
+  WriteBytes(PathOf("d/Entries.out"), "stale");
+  TDirectory Dir;
+  ASSERT_EQ(0, OpenDirectory(PathOf("d"), Dir));
+  EXPECT_EQ(InvalidFileHandle, RawCreateExclusiveAt(Dir, "Entries.out"));
+  EXPECT_EQ(AlreadyExistsError, LastSystemError());
+  const TFileHandle Handle = RawCreateExclusiveAt(Dir, "Entries.new");
+  ASSERT_NE(InvalidFileHandle, Handle);
+  EXPECT_TRUE(RawWrite(Handle, "new", 3));
+  EXPECT_TRUE(RawClose(Handle));
+  EXPECT_EQ("new", ReadBytes(PathOf("d/Entries.new")));
+  EXPECT_EQ("stale", ReadBytes(PathOf("d/Entries.out")));
 }

@@ -1,6 +1,8 @@
 // File tests and changes on real files, the same on both platforms.
 #include "platform/file_system.h"
 
+#include "platform/dir_scan.h"
+
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_dir.h"
@@ -37,51 +39,37 @@ TEST_F(FileSystemTest, IsDirectoryTable) {
   }
 }
 
-TEST_F(FileSystemTest, ReadOnlyFilesAreNotDeleted) {
+TEST_F(FileSystemTest, ReadOnlyIsSetAndCleared) {
   WriteBytes("file", "x");
   ASSERT_EQ(0, ChangeFileAttributes("file", AttrReadOnly));
   EXPECT_TRUE(IsReadOnly("file"));
-  EXPECT_FALSE(DeleteFileAt("file"));
-  EXPECT_TRUE(FilePresent("file"));
   ASSERT_EQ(0, ChangeFileAttributes("file", 0));
   EXPECT_FALSE(IsReadOnly("file"));
-  EXPECT_TRUE(DeleteFileAt("file"));
-  EXPECT_FALSE(Exists("file"));
-}
-
-TEST_F(FileSystemTest, DeleteRefusesDirectoriesAndMissingFiles) {
-  WriteBytes(PathOf("dir/x"), "");
-  EXPECT_FALSE(DeleteFileAt("dir"));
-  EXPECT_TRUE(IsDirectory("dir"));
-  EXPECT_FALSE(DeleteFileAt("missing"));
-}
-
-TEST_F(FileSystemTest, RenameNeverReplaces) {
-  WriteBytes("old", "old");
-  WriteBytes("new", "new");
-  EXPECT_FALSE(RenameFileTo("old", "new"));
-  EXPECT_EQ("old", ReadBytes("old"));
-  EXPECT_EQ("new", ReadBytes("new"));
-  EXPECT_TRUE(RenameFileTo("old", "other"));
-  EXPECT_FALSE(Exists("old"));
-  EXPECT_EQ("old", ReadBytes("other"));
 }
 
 TEST_F(FileSystemTest, ReplaceTakesTheSourceInOneStep) {
-  WriteBytes("Entries", "old");
-  WriteBytes("Entries.out", "new");
-  EXPECT_TRUE(ReplaceFileWith("Entries", "Entries.out"));
-  EXPECT_EQ("new", ReadBytes("Entries"));
-  EXPECT_FALSE(Exists("Entries.out"));
+  WriteBytes(PathOf("d/Entries"), "old");
+  WriteBytes(PathOf("d/Entries.out"), "new");
+  TDirectory Dir;
+  ASSERT_EQ(0, OpenDirectory(PathOf("d"), Dir));
+  EXPECT_TRUE(ReplaceFileAt(Dir, "Entries.out", "Entries"));
+  EXPECT_EQ("new", ReadBytes(PathOf("d/Entries")));
+  EXPECT_FALSE(Exists(PathOf("d/Entries.out")));
+  EXPECT_TRUE(FlushDirectory(Dir));
 }
 
-TEST_F(FileSystemTest, ReplaceRefusesAReadOnlyTarget) {
-  WriteBytes("Entries", "old");
-  WriteBytes("Entries.out", "new");
-  ASSERT_EQ(0, ChangeFileAttributes("Entries", AttrReadOnly));
-  EXPECT_FALSE(ReplaceFileWith("Entries", "Entries.out"));
-  EXPECT_EQ("old", ReadBytes("Entries"));
-  EXPECT_EQ("new", ReadBytes("Entries.out"));
+TEST_F(FileSystemTest, RevisionFilesGoReadOnlyOrNotAndMissingOnesCountAsGone) {
+  WriteBytes(PathOf("d/a,v"), "x");
+  WriteBytes(PathOf("d/b,v"), "x");
+  ASSERT_EQ(0, ChangeFileAttributes(PathOf("d/b,v"), AttrReadOnly));
+  TDirectory Dir;
+  ASSERT_EQ(0, OpenDirectory(PathOf("d"), Dir));
+  EXPECT_EQ(0, DeleteRevisionFileAt(Dir, "a,v", 0));
+  EXPECT_EQ(0, DeleteRevisionFileAt(Dir, "b,v", AttrReadOnly));
+  EXPECT_EQ(0, DeleteRevisionFileAt(Dir, "gone,v", 0));
+  EXPECT_FALSE(Exists(PathOf("d/a,v")));
+  EXPECT_FALSE(Exists(PathOf("d/b,v")));
+  EXPECT_EQ(0, RemoveFileAt(Dir, "missing"));
 }
 
 TEST_F(FileSystemTest, FullPathNameResolvesAgainstTheCurrentDirectory) {
@@ -93,12 +81,17 @@ TEST_F(FileSystemTest, FullPathNameResolvesAgainstTheCurrentDirectory) {
 TEST_F(FileSystemTest, DirectoryIdentityTellsDirectoriesApart) {
   WriteBytes(PathOf("a/x"), "");
   WriteBytes(PathOf("b/x"), "");
+  TDirectory DirA, DirAAgain, DirB, File;
+  ASSERT_EQ(0, OpenDirectory(PathOf("a"), DirA));
+  ASSERT_EQ(0, OpenDirectory(PathOf("a/"), DirAAgain));
+  ASSERT_EQ(0, OpenDirectory(PathOf("b"), DirB));
   TFileIdentity A, AAgain, B;
-  ASSERT_TRUE(DirectoryIdentity(PathOf("a"), A));
-  ASSERT_TRUE(DirectoryIdentity(PathOf("a/"), AAgain));
-  ASSERT_TRUE(DirectoryIdentity(PathOf("b"), B));
+  ASSERT_TRUE(DirectoryIdentity(DirA, A));
+  ASSERT_TRUE(DirectoryIdentity(DirAAgain, AAgain));
+  ASSERT_TRUE(DirectoryIdentity(DirB, B));
   EXPECT_EQ(A, AAgain);
   EXPECT_FALSE(A == B);
-  EXPECT_FALSE(DirectoryIdentity(PathOf("a/x"), A));
-  EXPECT_FALSE(DirectoryIdentity(PathOf("missing"), A));
+  EXPECT_NE(0, OpenDirectory(PathOf("a/x"), File));
+  EXPECT_NE(0, OpenSubdirectory(DirA, "x", File));
+  EXPECT_NE(0, OpenDirectory(PathOf("missing"), File));
 }

@@ -57,23 +57,16 @@ TEST_F(PosixFileTest, ReadOnlyIsTheOwnerWriteBit) {
   EXPECT_TRUE(IsReadOnly("file"));
 }
 
-TEST_F(PosixFileTest, ReplaceKeepsTheTargetsPermissions) {
-  WriteBytes("Entries", "old");
-  WriteBytes("Entries.out", "new");
-  ASSERT_EQ(0, chmod("Entries", 0640));
-  ASSERT_EQ(0, chmod("Entries.out", 0666));
-  ASSERT_TRUE(ReplaceFileWith("Entries", "Entries.out"));
-  EXPECT_EQ(0640u, ModeOf("Entries"));
-}
-
 TEST_F(PosixFileTest, DotNamesAreHiddenButDotAndDotDotAreNot) {
   WriteBytes(PathOf("d/.hidden"), "");
   WriteBytes(PathOf("d/.cvs/x"), "");
   WriteBytes(PathOf("d/plain"), "");
   std::map<std::string, uint32_t> Entries;
+  TDirectory Dir;
+  ASSERT_EQ(0, OpenDirectory(PathOf("d"), Dir));
   TSearchRec Rec;
   TDirScanGuard Guard(Rec);
-  for (int Result = DirScanFirst(PathOf("d/*"), 18, Rec); Result == 0; Result = DirScanNext(Rec))
+  for (int Result = DirScanFirst(Dir, 18, Rec); Result == 0; Result = DirScanNext(Rec))
     Entries[Rec.Name] = Rec.Attr;
   ASSERT_EQ(5u, Entries.size());
   EXPECT_EQ(AttrHidden, Entries.at(".hidden") & AttrHidden);
@@ -89,17 +82,26 @@ TEST_F(PosixFileTest, LinksAreFollowedForTheDirectoryBit) {
   std::filesystem::create_symlink(PathOf("nowhere"), PathOf("dangling"));
   EXPECT_TRUE(IsDirectory(PathOf("link")));
   EXPECT_FALSE(FilePresent(PathOf("link")));
-  TFileIdentity Real, Link;
-  ASSERT_TRUE(DirectoryIdentity(PathOf("real"), Real));
-  ASSERT_TRUE(DirectoryIdentity(PathOf("link"), Link));
-  EXPECT_EQ(Real, Link);
+  TDirectory Real, Link, Top;
+  TFileIdentity RealIdentity, LinkIdentity;
+  ASSERT_EQ(0, OpenDirectory(PathOf("real"), Real));
+  ASSERT_EQ(0, OpenDirectory(PathOf("link"), Link));  // a start directory may be a link
+  ASSERT_TRUE(DirectoryIdentity(Real, RealIdentity));
+  ASSERT_TRUE(DirectoryIdentity(Link, LinkIdentity));
+  EXPECT_EQ(RealIdentity, LinkIdentity);
   std::map<std::string, uint32_t> Entries;
+  ASSERT_EQ(0, OpenDirectory(Root(), Top));
   TSearchRec Rec;
   TDirScanGuard Guard(Rec);
-  for (int Result = DirScanFirst(Root() + "*", 63, Rec); Result == 0; Result = DirScanNext(Rec))
+  for (int Result = DirScanFirst(Top, 63, Rec); Result == 0; Result = DirScanNext(Rec))
     Entries[Rec.Name] = Rec.Attr;
-  EXPECT_TRUE(Entries.at("link") & AttrDirectory);
-  EXPECT_FALSE(Entries.at("dangling") & AttrDirectory);
+  EXPECT_EQ(AttrDirectory | AttrReparsePoint,
+            Entries.at("link") & (AttrDirectory | AttrReparsePoint));
+  EXPECT_EQ(AttrReparsePoint, Entries.at("dangling") & (AttrDirectory | AttrReparsePoint));
+  // Below a held directory, a link is never followed.
+  TDirectory Below;
+  EXPECT_EQ(LinkError, OpenSubdirectory(Top, "link", Below));
+  EXPECT_EQ(0, OpenSubdirectory(Top, "real", Below));
 }
 
 class HomeFolderTest : public TTempDirTest {

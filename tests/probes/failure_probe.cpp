@@ -14,10 +14,12 @@
 #include "platform/exceptions.h"
 #include "platform/text.h"
 
+static TOutput Output;
+
 static int Fail() {
-  OpenLog();
-  EchoLine("first line");
-  EchoLine("second line");
+  Output.OpenLog();
+  Output.EchoLine("first line");
+  Output.EchoLine("second line");
   std::string Mode = ArgumentAt(1);
   if (Mode == "missing") {
     TStringList Lines;
@@ -27,11 +29,11 @@ static int Fail() {
   } else if (Mode == "memory") {
     std::vector<char> Huge(static_cast<std::size_t>(-1) / 2);
   }
-  CloseLog();
+  Output.CloseLog();
   return 0;
 }
 
 int main(int argc, char** argv) {
   SetProgramArguments(argc, argv);
-  return RunReportingFailures(Fail);
+  return RunReportingFailures(Output, Fail);
 }

@@ -16,6 +16,10 @@ TTreeSnapshot SnapshotTree(const std::string& Root, const std::string& Skip) {
     std::string Relative = fs::relative(Entry.path(), Root).generic_string();
     if (fs::is_directory(Status)) {
       Snapshot[Relative] = "dir " + Perms;
+    } else if (fs::is_symlink(Status)) {
+      Snapshot[Relative] = "link " + fs::read_symlink(Entry.path()).string();
+    } else if (!fs::is_regular_file(Status)) {
+      Snapshot[Relative] = "other " + Perms;  // a FIFO is never read: it would wait for a writer
     } else {
       Snapshot[Relative] = "file " + Perms + " " + ReadBytes(Entry.path().string());
     }

@@ -5,7 +5,8 @@
 #include <map>
 #include <string>
 
-/// Relative path -> "dir <perms>" or "file <perms> <bytes>", links not followed.
+/// Relative path -> "dir <perms>", "file <perms> <bytes>", "link <target>" or
+/// "other <perms>" (a FIFO, a device), links not followed.
 using TTreeSnapshot = std::map<std::string, std::string>;
 
 /// Everything below Root except the files named Skip.

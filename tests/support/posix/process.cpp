@@ -2,6 +2,7 @@
 #include "tests/support/process.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cstdlib>
 
 #include "tests/support/capture.h"
+#include "tests/support/posix/limited_process.h"
 
 void SetChildEnvironment(const std::string& Name, const std::string& Value) {
   if (Value.empty())
@@ -24,8 +26,10 @@ std::string ProgramPath(const std::string& Name) {
   return Path.substr(0, Path.rfind('/') + 1) + Name;
 }
 
-TProcessResult RunProgram(const std::string& Name, const std::vector<std::string>& Arguments,
-                          bool MergeStdErr) {
+// Runs the program as RunProgram does; with a Resource of 0 or more, that limit is set in the
+// child first.
+static TProcessResult RunLimited(const std::string& Name, const std::vector<std::string>& Arguments,
+                                 bool MergeStdErr, int Resource, rlim_t Limit) {
   std::string OutPath = NewCapturePath();
   std::string ErrPath = MergeStdErr ? OutPath : NewCapturePath();
   std::string Program = ProgramPath(Name);
@@ -36,6 +40,8 @@ TProcessResult RunProgram(const std::string& Name, const std::vector<std::string
 
   pid_t Child = fork();
   if (Child == 0) {
+    const rlimit Wanted{Limit, Limit};
+    if (Resource >= 0 && setrlimit(Resource, &Wanted) != 0) _exit(126);
     int Out = open(OutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int Err = MergeStdErr ? Out : open(ErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(Out, STDOUT_FILENO);
@@ -50,4 +56,15 @@ TProcessResult RunProgram(const std::string& Name, const std::vector<std::string
   Result.StdOut = TakeCapture(OutPath);
   if (!MergeStdErr) Result.StdErr = TakeCapture(ErrPath);
   return Result;
+}
+
+TProcessResult RunProgram(const std::string& Name, const std::vector<std::string>& Arguments,
+                          bool MergeStdErr) {
+  return RunLimited(Name, Arguments, MergeStdErr, -1, 0);
+}
+
+TProcessResult RunProgramUnderLimit(const std::string& Name,
+                                    const std::vector<std::string>& Arguments, int Resource,
+                                    unsigned long Limit) {
+  return RunLimited(Name, Arguments, false, Resource, Limit);
 }
