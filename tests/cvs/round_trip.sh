@@ -4,7 +4,9 @@
 #   out in every way CVS offers (trunk, tag, branch with a file only on it, date,
 #   binary files, unfinished work, unmerged Entries.Log, the root forms, absolute
 #   Repository files, a link to another checkout, a repository that cannot be
-#   locked). Test mode changes nothing; after a live run `cvs status` of every
+#   locked, a client/server checkout, a group-shared repository, names in
+#   parentheses, Repository files that lead out of the root). Test mode changes
+#   nothing and says what live mode says; after a live run `cvs status` of every
 #   kept file says what it said before, `cvs -q update` deletes no working file,
 #   and a fresh checkout lacks exactly the removed files. Folders named like
 #   patterns still take commits and tags.
@@ -32,8 +34,13 @@ fail() {
 user_home="$work/home"   # the user's, with the ignore patterns
 setup_home="$work/setup" # for CVS itself, without them
 mkdir -p "$user_home" "$setup_home"
-printf '*.obj Debug\r\nscratch\tcore \r\n' >"$user_home/.cvsignore"
-cvs_q() { HOME="$setup_home" cvs -Q "$@"; }
+printf '*.obj Debug *.o (*.a)\r\nscratch\tcore \r\n' >"$user_home/.cvsignore"
+cvs_runner=() # check_row makes its own, for a row whose checkout belongs to another user
+cvs_q() { HOME="$setup_home" "${cvs_runner[@]}" cvs -Q "$@"; }
+# For :ext: roots: the server starts here, whatever host and user the root names.
+printf '#!/bin/sh\nexec cvs server\n' >"$work/rsh"
+chmod 755 "$work/rsh"
+export CVS_RSH="$work/rsh"
 # LeakSanitizer cannot run under a tracer.
 untraced_leaks() { ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$@"; }
 
@@ -200,6 +207,63 @@ prepare_missing_repository() {
 }
 hide_repository() { mv "$repo/proj" "$repo/proj.away"; }
 restore_repository() { mv "$repo/proj.away" "$repo/proj"; }
+# The revision files are out of reach: removing entries would only put the working
+# files in the way of their revisions. The checkout's Entries.Log (only "A D/..."
+# lines) must not stop anything; any CVS command merges it, so it is put back last.
+prepare_client_server() {
+  cp CVS/Entries.Log "$dir/Entries.Log" || fail "the checkout left no CVS/Entries.Log"
+  just_before_run=restore_entries_log
+  removed=() left_alone=(main.obj data.obj sub/helper.obj) guarded=("$wc" "$repo") status=2
+  expected_lines=("Repository not local, its directories are left unchanged: $root")
+}
+restore_entries_log() { cp "$dir/Entries.Log" CVS/Entries.Log; }
+# Folders of the group (setgid), revision files root's and read-only, as another
+# user's commits leave them; nobody, in the group, owns the working copy. Deleting
+# needs only the folder: the run must not need the mode change it cannot make.
+prepare_group_shared() {
+  chgrp -R users "$repo"
+  find "$repo" -type d -exec chmod 2775 {} +
+  [ -z "$(find "$repo/proj" -name '*,v' \( ! -user root -o ! -perm 444 \))" ] ||
+    fail "CVS left revision files that are not root's and read-only"
+  chown nobody "$dir" "$dir/run"
+  chown -R nobody .
+  runner=(setpriv --reuid=nobody --regid=users --groups=users --inh-caps=-all)
+  cvs_runner=("${runner[@]}")
+  just_after_run=no_mode_change after_update=commit_as_nobody
+}
+no_mode_change() {
+  ! grep -E '^f?chmod' "$dir/live.trace" | grep -F "$repo/" || fail "changed a mode in the repository"
+}
+commit_as_nobody() {
+  echo '/* edited */' >>main.c
+  cvs_q commit -m 'Edit as nobody' main.c || fail "nobody cannot commit after the run"
+}
+# CVS reads entry names literally: "/(notes)/" is the entry of (notes) and of (notes),v;
+# *.o does not match (lib.o), (*.a) matches (lib.a). The single-file run names (notes).
+prepare_parentheses() {
+  local name
+  for name in '(notes)' '(lib.o)' '(lib.a)'; do echo 'text' >"$name"; done
+  cvs_q add '(notes)' '(lib.o)' '(lib.a)' && cvs_q commit -m 'Names in parentheses'
+  removed+=('(lib.a)') left_alone=('(lib.o)') status_extra=('(notes)' '(lib.o)')
+}
+prepare_parentheses_single_file() {
+  prepare_parentheses
+  target="$wc/(notes)" removed=('(notes)') status_extra=('(lib.o)' '(lib.a)')
+  left_alone=(main.obj data.obj sub/helper.obj '(lib.o)' '(lib.a)')
+}
+# Repository files that lead into other repositories: one beside the root, and one
+# whose path begins with the root's text. Their revision files must all stay.
+prepare_outside_root() {
+  cp -a "$repo/proj" "$dir/victim"
+  cp -a "$master" "$dir/repo2"
+  just_before_run=point_outside just_after_run=point_inside
+  removed=() left_alone=(main.obj data.obj sub/helper.obj) status=2
+  guarded=("$wc" "$repo" "$dir/victim" "$dir/repo2")
+  expected_lines=("Directory left unchanged (repository outside its root): $repo/../victim"
+    "Directory left unchanged (repository outside its root): $dir/repo2/proj/sub")
+}
+point_outside() { echo ../victim >CVS/Repository && echo "$dir/repo2/proj/sub" >sub/CVS/Repository; }
+point_inside() { echo proj >CVS/Repository && echo proj/sub >sub/CVS/Repository; }
 
 # check_row NAME PREPARE ROOT-KIND CHECKOUT-OPTIONS...
 check_row() {
@@ -210,16 +274,17 @@ check_row() {
   mkdir -p "$dir/run" # where Morvellan writes its log
   repo="$dir/repo"
   cp -a "$master" "$repo"
-  local root=":local:$repo"
+  local root=":local:$repo" cvs_runner=()
   [ "$root_kind" = bare ] && root="$repo"
+  [ "$root_kind" = ext ] && root=":ext:localhost:$repo"
   status_extra=() left_alone=() removed=(main.obj sub/helper.obj data.obj) status=0
   expected_lines=() guarded=() runner=() just_before_run=: just_after_run=: after_update=:
   (cd "$dir" && cvs_q -d "$root" checkout -d wc "$@" proj)
-  local wc="$dir/wc"
+  local wc="$dir/wc" target="$dir/wc"
   cd "$wc" && $prepare && cd "$work" # in this shell: a row may change the lists above
   [ "$(cat "$wc/CVS/Root")" = "$root" ] || fail "CVS wrote the root as $(cat "$wc/CVS/Root")"
 
-  local before_status before_files before guarded_before name line revisions=()
+  local before_status before_files before guarded_before name mode said expected revisions=()
   for name in "${removed[@]}"; do revisions+=("$(revision_file "$name")"); done
   before_status=$(cd "$wc" && cvs_q status "${kept[@]}" "${status_extra[@]}" 2>&1)
   before_files=$(working_files "$wc")
@@ -227,7 +292,7 @@ check_row() {
   before=$(snapshot "$wc" && snapshot "$repo")
   guarded_before=$(for name in "${guarded[@]}"; do snapshot "$name"; done)
   local code=0
-  (cd "$dir/run" && HOME="$user_home" "${runner[@]}" "$morvellan" "$wc" >"$dir/test.out") || code=$?
+  (cd "$dir/run" && HOME="$user_home" "${runner[@]}" "$morvellan" "$target" >"$dir/test.out") || code=$?
   [ "$code" = "$status" ] || fail "test mode ended with $code"
   [ "$before" = "$(snapshot "$wc" && snapshot "$repo")" ] || fail "test mode changed files"
   for name in "${revisions[@]}"; do
@@ -237,12 +302,14 @@ check_row() {
 
   code=0
   (cd "$dir/run" && HOME="$user_home" untraced_leaks strace -y -qq -s 65536 -o "$dir/live.trace" \
-    -e trace=openat,write,rename,renameat,renameat2,fsync,unlink,unlinkat,mkdir,mkdirat,rmdir \
-    "${runner[@]}" "$morvellan" -f "$wc" >"$dir/live.out") || code=$?
+    -e trace=openat,write,rename,renameat,renameat2,fsync,unlink,unlinkat,mkdir,mkdirat,rmdir,chmod,fchmod,fchmodat \
+    "${runner[@]}" "$morvellan" -f "$target" >"$dir/live.out") || code=$?
   [ "$code" = "$status" ] || fail "live mode ended with $code"
-  for line in "${expected_lines[@]}"; do
-    grep -qxF "$line" "$dir/test.out" || fail "test mode did not say: $line"
-    grep -qxF "$line" "$dir/live.out" || fail "live mode did not say: $line"
+  # Besides its first two lines, Processing lines and last two, each mode says these, each once.
+  expected=$(printf '%s\n' "${expected_lines[@]}" | sort)
+  for mode in test live; do
+    said=$(sed -e 1,2d -e '/^Processing: /d' "$dir/$mode.out" | head -n -2 | sort)
+    [ "$said" = "$expected" ] || fail "$mode mode said:"$'\n'"$said"$'\n'"instead of:"$'\n'"$expected"
   done
   [ "$guarded_before" = "$(for name in "${guarded[@]}"; do snapshot "$name"; done)" ] ||
     fail "live mode changed files it had to leave alone in ${guarded[*]}"
@@ -265,7 +332,8 @@ check_row() {
     fail "cvs status changed:"$'\n'"$(diff <(echo "$before_status") <(echo "$after_status"))"
 
   local update
-  update=$(cd "$wc" && HOME="$setup_home" cvs -q update 2>&1) || fail "cvs update failed: $update"
+  update=$(cd "$wc" && HOME="$setup_home" "${cvs_runner[@]}" cvs -q update 2>&1) ||
+    fail "cvs update failed: $update"
   if grep -E 'no longer in the repository|not \(any longer\) pertinent|in the way|conflict|^C ' <<<"$update"; then
     fail "cvs update dropped files or found conflicts: $update"
   fi
@@ -311,7 +379,7 @@ subset_texts=(
   '[z-a]*'                   # a reversed range: empty for CVS, its first byte for the masks
 )
 names=(a ab abc b ba bc c ca cab A AB z z1 9 a1 x xq aq '^q' '#q' '\#q' start.s start.S core CORE
-  Core core.c x.o x.obj X.OBJ x.o.bak .hidden '#tmp#' ',v' 'a b' 'a\b' 'a*' '-a' '^a' '!a' 'a]' 'a-' '-')
+  Core core.c x.o '(x.o)' x.obj X.OBJ x.o.bak .hidden '#tmp#' ',v' 'a b' 'a\b' 'a*' '-a' '^a' '!a' 'a]' 'a-' '-')
 # compare_names TEXT MODE [CVSIGNORE] [FOLDER-IGNORE]: MODE is equal or subset.
 compare_names() {
   local text=$1 mode=$2 environment=${3-} folder=${4-} ignored removed prefix all
@@ -513,6 +581,11 @@ check_row absolute-repository prepare_absolute_repository local -r v1
 check_row link-to-other-checkout prepare_link local
 check_row repository-not-writable prepare_not_writable local
 check_row repository-missing prepare_missing_repository local
+check_row client-server prepare_client_server ext
+check_row group-shared-repository prepare_group_shared local
+check_row names-in-parentheses prepare_parentheses local
+check_row name-in-parentheses-single-file prepare_parentheses_single_file local
+check_row repository-outside-root prepare_outside_root local
 check_names
 check_reader_lock
 check_lock_dir
