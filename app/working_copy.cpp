@@ -305,11 +305,12 @@ static void Clean(TCleanupRun& Run, TReadAhead& ReadAhead, TWalkEvent& Event) {
 
 void WalkWorkingCopy(TCleanupRun& Run) {
   const std::string& Start = Run.Settings.StartDirectory;
+  // The walk runs ahead of the cleanup by up to the read-ahead's window, so that the helpers can
+  // make the looks of the directories it has found meanwhile. Declared first, the events outlive
+  // the helpers, however the walk ends.
+  std::deque<TWalkEvent> Waiting;
   TReadAhead ReadAhead(Run.Test, Start);
   TWalker Walker(Run, Start, ReadAhead);
-  // The walk runs ahead of the cleanup by up to the read-ahead's window, so that the helpers can
-  // make the looks of the directories it has found meanwhile.
-  std::deque<TWalkEvent> Waiting;
   bool Walked = false;
   while (!Run.Stopping()) {
     while (!Walked && Waiting.size() < ReadAhead.Window()) {

@@ -13,16 +13,15 @@
 #include <string_view>
 #include <vector>
 
-#include "app/command_line.h"
 #include "app/entries_filter.h"
 #include "app/output.h"
 #include "ignore/ignore_list.h"
 #include "ignore/masks.h"
+#include "platform/dir_scan.h"
 #include "platform/file_system.h"
 #include "platform/line_file.h"
 #include "platform/text.h"
 #include "tests/support/reference_lines.h"
-#include "textutil/dbutil.h"
 
 namespace fs = std::filesystem;
 
@@ -75,18 +74,19 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
-static bool ExpectRemovable(const std::string& Line, const std::vector<std::string>& Patterns) {
+// The patterns of the table read alike as masks and as CVS's fnmatch, so a mask decides here.
+static bool ExpectRemovable(const std::string& Line, const TStringList& Patterns,
+                            const std::string& TargetFileName) {
   if (!Line.starts_with('/')) return false;  // only file lines are candidates
-  const std::string Name = ExtractField(Line, "/", 2);
+  const std::string_view Rest = std::string_view(Line).substr(1);
+  const std::string_view Name = Rest.substr(0, Rest.find('/'));  // taken literally
   bool Removable = false;
   for (const std::string& Pattern : Patterns)
     if (NameMatchesMask(Name, Pattern)) {
       Removable = true;
       break;
     }
-  if (!TargetFileName.empty())
-    Removable =
-        NamesIgnoreCase ? LowerAscii(Name) == LowerAscii(TargetFileName) : Name == TargetFileName;
+  if (!TargetFileName.empty()) Removable = Name == TargetFileName;
   return Removable;
 }
 
@@ -112,10 +112,10 @@ static bool IsLink(const std::string& Path) {
 }
 
 // Every line read must be kept or logged as removed, in order; a rewritten file holds exactly the
-// kept lines; a file with 0x1A before its end, or one that cannot be read, stays as it was.
-// The input is a control byte and the file's bytes. Control bits: 0 rewrite (live mode); 1
-// read-only file; 2 a file that cannot be read; 3 single-file mode; 4 to 7 which patterns are in
-// the list.
+// kept lines; a file with 0x1A before its end, or one that cannot be read, stays as it was; test
+// mode's look finds exactly what live mode would do. The input is a control byte and the file's
+// bytes. Control bits: 0 rewrite (live mode); 1 read-only file; 2 a file that cannot be read (a
+// link, never followed); 3 single-file mode; 4 to 7 which patterns are in the list.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
   if (Size == 0) return 0;
   const std::uint8_t Control = Data[0];
@@ -123,10 +123,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   const bool Live = (Control & 1) != 0;
   const bool ReadOnly = (Control & 2) != 0;
   const bool Unreadable = (Control & 4) != 0;
-  TargetFileName = (Control & 8) != 0 ? "A.o" : "";
-  IgnoreList.clear();
+  const std::string TargetFileName = (Control & 8) != 0 ? "A.o" : "";
+  TStringList Patterns;
   for (int Bit = 0; Bit < 4; ++Bit)
-    if (Control & (16 << Bit)) IgnoreList.emplace_back(PatternTable[Bit]);
+    if (Control & (16 << Bit)) Patterns.emplace_back(PatternTable[Bit]);
+  const TIgnoreList List(Patterns);
+  const TRemovalTest Test(List, TargetFileName);
 
   fs::remove(EntriesPath);
   fs::remove(CompanionPath);
@@ -138,45 +140,53 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     if (ReadOnly) Check(ChangeFileAttributes(EntriesPath, AttrReadOnly) == 0);
   }
   const TReferenceLines Reference = Unreadable ? TReferenceLines() : SplitReferenceLines(Original);
+  auto Removable = [&](const std::string& Line) {
+    return ExpectRemovable(Line, Patterns, TargetFileName);
+  };
+  std::vector<std::string> RemovedLines;
+  for (const std::string& Line : Reference.Lines)
+    if (Removable(Line)) RemovedLines.push_back(Line);
+  const bool Refused =
+      Unreadable || Reference.StoppedBeforeEnd || (ReadOnly && !RemovedLines.empty());
+
+  TDirectory Admin;
+  Check(OpenDirectory(Scratch, Admin) == 0);
+  if (!Live) {
+    const TEntriesLook Look = LookAtEntriesFile(Admin, "Entries", Test);
+    Check(Look.RemovedLines == RemovedLines);
+    Check(Look.State == (Refused ? esRefused : RemovedLines.empty() ? esUnchanged : esRewritten));
+    Check(!fs::exists(CompanionPath));
+    return 0;
+  }
 
   // The log is created in the current directory; the fuzzer's own paths may be relative.
+  TOutput Output;
   if (chdir(Scratch.c_str()) != 0) std::abort();
-  OpenLog();
+  Output.OpenLog();
   if (fchdir(FuzzerDirectory) != 0) std::abort();
-  const TFilterResult Result = FilterEntriesFile(EntriesPath, Live);
-  const TFilterOutcome Outcome = Result.Outcome;
-  CloseLog();
+  const TFilterResult Result = FilterEntriesFile(Admin, "Entries", EntriesPath, Test, Output);
+  Output.CloseLog();
 
-  auto Removable = [](const std::string& Line) { return ExpectRemovable(Line, IgnoreList); };
   std::string ExpectedLog;
-  std::size_t Removed = 0;
-  for (const std::string& Line : Reference.Lines) {
-    if (!Removable(Line)) continue;
+  for (const std::string& Line : RemovedLines) {
     ExpectedLog += "Remove from " + EntriesPath + ": " + Line;
     ExpectedLog += LineEnd;
-    ++Removed;
   }
   // A rewrite cuts out the removed lines' bytes and keeps every other byte.
   const std::string Filtered = Reference.Without(Removable);
   const std::string Log = ReadFile(LogPath);
   // A file from which nothing goes is left alone, and a read-only one then needs no word.
-  TFilterOutcome Expected = foKept;
-  if (Live && (Unreadable || Reference.StoppedBeforeEnd))
-    Expected = foRefused;
-  else if (Live && Removed > 0)
-    Expected = ReadOnly ? foRefused : foReplaced;
-  Check(Outcome == Expected);
-  Check(Result.Removed == Removed);
-  // Only a complete copy that could not take a read-only file's place may stay beside it.
-  if (Live && ReadOnly && Outcome == foRefused && !Reference.StoppedBeforeEnd && !Unreadable)
-    Check(!fs::exists(CompanionPath) || ReadFile(CompanionPath) == Filtered);
-  else
-    Check(!fs::exists(CompanionPath));
+  const TFilterOutcome Expected = Refused ? foRefused : RemovedLines.empty() ? foKept : foReplaced;
+  Check(Result.Outcome == Expected);
+  Check(Result.Removed == RemovedLines.size());
+  // A companion that does not take the file's place is deleted at once.
+  Check(!fs::exists(CompanionPath));
   if (Unreadable)
     Check(IsLink(EntriesPath) && fs::read_symlink(EntriesPath) == UnreadableTarget);
   else
-    Check(ReadFile(EntriesPath) == (Outcome == foReplaced ? Filtered : std::string(Original)));
-  if (Outcome != foRefused) {
+    Check(ReadFile(EntriesPath) ==
+          (Result.Outcome == foReplaced ? Filtered : std::string(Original)));
+  if (Result.Outcome != foRefused) {
     Check(Log == ExpectedLog);
     return 0;
   }

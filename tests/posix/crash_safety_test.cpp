@@ -10,14 +10,15 @@
 
 #include <chrono>
 #include <filesystem>
+#include <random>
 #include <thread>
 
 #include "tests/support/run_fixture.h"
 
 namespace {
 
-constexpr int DirectoryCount = 60;
-constexpr int LinesPerFile = 30;
+constexpr int DirectoryCount = 120;
+constexpr int LinesPerFile = 10;
 constexpr int Moments = 30;
 
 class CrashSafetyTest : public TRunTest {
@@ -51,12 +52,15 @@ class CrashSafetyTest : public TRunTest {
     return PathOf("repo/d" + std::to_string(Index) + "/" + FileName(Line) + ",v");
   }
 
-  /// Starts a live run; the caller waits for it or kills it.
-  pid_t StartLiveRun() {
+  /// Starts a live run, the read-ahead forced to ReadAhead; the caller waits for it or kills it.
+  pid_t StartLiveRun(const char* ReadAhead = "off") {
     std::string Program = ProgramPath("Morvellan");
     std::string Start = PathOf("wc");
     pid_t Child = fork();
     if (Child == 0) {
+      // A background job of a non-interactive shell would start with SIGINT ignored.
+      for (int Signal : {SIGINT, SIGTERM, SIGHUP}) signal(Signal, SIG_DFL);
+      setenv("MORVELLAN_READAHEAD", ReadAhead, 1);
       freopen("/dev/null", "w", stdout);
       execl(Program.c_str(), Program.c_str(), "-f", Start.c_str(), static_cast<char*>(nullptr));
       _exit(127);
@@ -132,29 +136,61 @@ TEST_F(CrashSafetyTest, KilledLiveRunsLeaveEveryFileWholeOrFiltered) {
   EXPECT_GE(CaughtMidway, Moments / 4);
 }
 
-// Whether anything below the folder is a lock of CVS's.
-bool HoldsLocks(const std::string& Folder) {
-  for (const auto& Entry : std::filesystem::recursive_directory_iterator(Folder))
-    if (Entry.path().filename().string().starts_with("#cvs.")) return true;
+// Whether anything below the folder is a lock of CVS's or a companion of an entries file.
+bool HoldsLeftovers(const std::string& Folder) {
+  for (const auto& Entry : std::filesystem::recursive_directory_iterator(Folder)) {
+    const std::string Name = Entry.path().filename().string();
+    if (Name.starts_with("#cvs.") || Name.ends_with(".out")) return true;
+  }
   return false;
 }
 
-TEST_F(CrashSafetyTest, TerminatedLiveRunsLeaveNoLockBehind) {
+// Live runs sent SIGINT, SIGTERM or SIGHUP at random moments, with and without read-ahead, some a
+// second time: each stops at a safe point, or at once on the second signal, and dies of the
+// signal; nothing of it is left behind, and every change it made is whole and in its log.
+TEST_F(CrashSafetyTest, InterruptedLiveRunsStopAtASafePoint) {
   MakeEntries();
-  int Terminated = 0;
-  for (int Moment = 1; Moment <= 8; ++Moment) {
+  ResetTree();
+  const auto Begin = std::chrono::steady_clock::now();
+  int Status = 0;
+  waitpid(StartLiveRun(), &Status, 0);
+  const auto Whole = std::chrono::steady_clock::now() - Begin;
+  ASSERT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0);
+
+  std::mt19937 Random(20261208);
+  const int Signals[] = {SIGINT, SIGTERM, SIGHUP};
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  int Runs = 0, Stopped = 0;
+  for (; Runs < 60 && std::chrono::steady_clock::now() < Deadline; ++Runs) {
+    SCOPED_TRACE("run " + std::to_string(Runs));
     ResetTree();
-    pid_t Child = StartLiveRun();
-    std::this_thread::sleep_for(std::chrono::milliseconds(4 * Moment));
-    kill(Child, SIGTERM);
-    int Status = 0;
+    std::filesystem::remove(PathOf("Morvellan.log"));  // a run stopped before it makes its own
+    const int Signal = Signals[Runs % 3];
+    const bool Twice = Runs % 4 == 3;
+    const pid_t Child = StartLiveRun(Runs % 2 ? "on" : "off");
+    std::this_thread::sleep_for(Whole * std::uniform_int_distribution<int>(0, 100)(Random) / 100);
+    kill(Child, Signal);
+    if (Twice) kill(Child, Signal);
     waitpid(Child, &Status, 0);
-    // It dies of the signal, as it would have without its handler, once its lock is gone.
-    Terminated += WIFSIGNALED(Status) && WTERMSIG(Status) == SIGTERM;
-    EXPECT_FALSE(HoldsLocks(PathOf("repo"))) << "moment " << Moment;
+    const std::string Log = ReadBytes(PathOf("Morvellan.log"));
+    if (WIFSIGNALED(Status)) {
+      EXPECT_EQ(Signal, WTERMSIG(Status));
+      ++Stopped;
+      // Once the run watches its interrupts, the first ends it at a safe point, and it says so.
+      if (!Twice && !Log.empty()) {
+        EXPECT_NE(std::string::npos, Log.find("\nInterrupted.\n")) << Log.substr(0, 300);
+        EXPECT_TRUE(Log.ends_with("Log file written to Morvellan.log\n")) << Log;
+      }
+    } else {
+      EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0);
+    }
+    EXPECT_FALSE(HoldsLeftovers(PathOf("repo")));
+    EXPECT_FALSE(HoldsLeftovers(PathOf("wc")));
     CheckTree();
+    if (HasFailure()) break;
   }
-  EXPECT_GE(Terminated, 4);
+  EXPECT_GE(Stopped, Runs / 2);
+  RecordProperty("StoppedRuns", std::to_string(Stopped) + " of " + std::to_string(Runs));
 }
 
 }  // namespace

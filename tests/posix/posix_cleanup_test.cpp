@@ -6,6 +6,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -68,6 +69,15 @@ TEST_F(PosixCleanupTest, BindMountBackUpTheTreeEndsTheDescent) {
   umount(PathOf("wc/sub/up").c_str());
   EXPECT_EQ(0, Result.ExitCode) << Result.StdOut;
   EXPECT_EQ(2, Count(Result.StdOut, "Processing: ")) << Result.StdOut;
+}
+
+// Appends Size bytes to the file; false when the disk cannot take them all.
+bool WriteAll(const std::string& Path, std::size_t Size) {
+  const int Fd = open(Path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  const std::string Bytes(Size, 'x');
+  const bool Written = Fd >= 0 && write(Fd, Bytes.data(), Size) == static_cast<ssize_t>(Size);
+  if (Fd >= 0) close(Fd);
+  return Written;
 }
 
 // Creates Name in the directory Fd and opens it.
@@ -153,6 +163,44 @@ TEST_F(PosixCleanupTest, FewDescriptorsGiveTheSameRunWithAndWithoutReadAhead) {
     Said[On] = Result.StdOut + Result.StdErr + Log();
   }
   EXPECT_EQ(Said[0], Said[1]);
+}
+
+TEST_F(PosixCleanupTest, LogOnAFullDiskStopsTheRunBeforeItsNextChange) {
+  WriteIgnoreFile("*.o\n");
+  for (int Index = 0; Index < 60; ++Index) {
+    const std::string Work = "wc/w" + std::to_string(Index);
+    WriteBytes(PathOf(Work + "/CVS/Entries"), "/a.o/1.1//\n/b.c/1.1//\n");
+    WriteBytes(PathOf(Work + "/CVS/Root"), ":local:" + PathOf("repo") + "\n");
+    WriteBytes(PathOf(Work + "/CVS/Repository"), "p" + std::to_string(Index) + "\n");
+    WriteBytes(PathOf("repo/p" + std::to_string(Index) + "/a.o,v"), "rcs");
+  }
+  MakeDirectories(PathOf("full"));
+  if (mount("morvellan", PathOf("full").c_str(), "tmpfs", 0, "size=64k") != 0)
+    GTEST_SKIP() << "no tmpfs mounts here: " << std::strerror(errno);
+  // One free page holds the first lines of the log, not all of them.
+  struct statvfs Disk;
+  ASSERT_EQ(0, statvfs(PathOf("full").c_str(), &Disk));
+  ASSERT_TRUE(WriteAll(PathOf("full/filler"), Disk.f_bavail * Disk.f_frsize - 4096));
+  std::filesystem::current_path(PathOf("full"));
+  TProcessResult Result = Run({"-f", PathOf("wc")});
+  std::filesystem::current_path(Root());
+  const std::string Log = ReadBytes(PathOf("full/Morvellan.log"));
+  umount(PathOf("full").c_str());
+  EXPECT_EQ(1, Result.ExitCode);
+  EXPECT_TRUE(Result.StdOut.ends_with("Cannot write log file (" + SystemErrorText(ENOSPC) +
+                                      "): Morvellan.log\n"))
+      << Result.StdOut;
+  EXPECT_EQ(std::string::npos, Result.StdOut.find("Log file written"));
+  int Deleted = 0;
+  for (int Index = 0; Index < 60; ++Index) {
+    const std::string Revision = PathOf("repo/p" + std::to_string(Index) + "/a.o,v");
+    if (Exists(Revision)) continue;
+    ++Deleted;
+    EXPECT_NE(std::string::npos, Log.find("Delete from repository: " + Revision + "\n"))
+        << "a revision file went without a line in the log";
+  }
+  EXPECT_GT(Deleted, 0) << "the log held no line at all";
+  EXPECT_LT(Deleted, 60) << "the run went on although the log was full";
 }
 
 }  // namespace
