@@ -17,7 +17,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/repository.h"
 #include "app/walk_rules.h"
+#include "platform/exceptions.h"
 #include "platform/dir_scan.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
@@ -27,10 +29,14 @@ namespace {
 
 // Looks take a processor each; reads wait for the disk, not for a processor, so many readers keep
 // many reads in flight.
-constexpr unsigned MaxLookMakers = 8;
+constexpr unsigned MaxLookMakers = 16;
 constexpr int ReaderCount = 16;
-// How many walk events may wait for their looks: each holds an administrative directory open.
+// How many walk events may wait for their looks: each holds an administrative directory open. Where
+// the data is not cached, more looks in flight keep the disk busier.
 constexpr std::size_t LookWindow = 64;
+constexpr std::size_t ColdLookWindow = 256;
+// A look maker is woken for this many jobs at once: one wake-up serves several looks.
+constexpr std::size_t Batch = 8;
 // How far the readers may run ahead of the walk, in directories, and how many directories may
 // wait to be listed: together they bound the memory the readers hold.
 constexpr std::uint64_t ReadWindow = 4096;
@@ -42,6 +48,11 @@ constexpr auto SlowPerDirectory = std::chrono::microseconds(400);
 constexpr auto Pause = std::chrono::microseconds(200);
 
 enum TMode { rmOff, rmOn, rmAuto };
+
+// A reader lists a repository directory only to fill the cache.
+bool Ignore(const TRevisionItem&, const TDirectory&, const std::string&, std::uint32_t) {
+  return true;
+}
 
 // A directory waiting to be listed, and its place in the walk's order: the positions, in their
 // parents' listings, of the directories on its way down.
@@ -78,10 +89,12 @@ struct TReadAhead::TState {
   std::atomic<unsigned> LookMakers{0};
   std::atomic<std::uint64_t> Entered{0};  ///< directories the walk entered
 
-  std::mutex Lock;  ///< guards everything below
-  std::condition_variable Changed;
+  std::mutex Lock;                  ///< guards everything below
+  std::condition_variable Changed;  ///< jobs for the look makers, or stopping
+  std::condition_variable Made;     ///< a look made
   std::vector<std::thread> Helpers;
   std::deque<TAdminJob*> Queue;  ///< jobs waiting for a look maker, oldest first
+  unsigned Idle = 0;             ///< look makers waiting for jobs
   bool Reading = false;          ///< the readers have started
   std::set<TWaiting> Waiting;    ///< directories to list, in the walk's order
   int Listing = 0;               ///< readers listing a directory taken from Waiting
@@ -93,9 +106,11 @@ struct TReadAhead::TState {
   void StartReaders();
   bool StartThread(void (TState::*Body)());
   void MakeLooks();
+  void MakeNextLook(std::unique_lock<std::mutex>& Guard);
   void Read();
   bool TakeDirectory(TWaiting& Directory);
   std::vector<TWaiting> ListDirectory(const TWaiting& Directory);
+  void ReadRepositoryAhead(const TDirectory& Admin, const TWaiting& Directory);
   void HandBack(std::vector<TWaiting>& Below);
   void AskWhetherCached(const std::string& AdminDirectory);
   void StopAll();
@@ -133,7 +148,8 @@ void TReadAhead::TState::StopAll() {
 }
 
 std::size_t TReadAhead::Window() const {
-  return State->LookMakers > 0 && !State->Stopping ? LookWindow : 1;
+  if (State->LookMakers == 0 || State->Stopping) return 1;
+  return State->Reading ? ColdLookWindow : LookWindow;
 }
 
 // Starts one helper; false when the system has no thread to give.
@@ -157,13 +173,15 @@ void TReadAhead::TState::StartLookMakers(unsigned Count) {
 void TReadAhead::Submit(TAdminJob& Job) {
   if (State->Mode == rmAuto && State->Submitted++ % AskEvery == 0)
     State->AskWhetherCached(Job.Path);
+  bool Wake = false;
   {
     std::lock_guard<std::mutex> Guard(State->Lock);
     if (State->LookMakers == 0 || State->Stopping) return;
     Job.AheadState = TAdminJob::asQueued;
     State->Queue.push_back(&Job);
+    Wake = State->Idle > 0 && State->Queue.size() % Batch == 0;
   }
-  State->Changed.notify_one();
+  if (Wake) State->Changed.notify_one();
 }
 
 TDirectoryLook TReadAhead::Take(TAdminJob& Job) {
@@ -173,7 +191,7 @@ TDirectoryLook TReadAhead::Take(TAdminJob& Job) {
       State->Queue.erase(std::find(State->Queue.begin(), State->Queue.end(), &Job));
       Job.AheadState = TAdminJob::asNone;
     }
-    State->Changed.wait(Guard, [&] { return Job.AheadState != TAdminJob::asMaking; });
+    State->Made.wait(Guard, [&] { return Job.AheadState != TAdminJob::asMaking; });
   }
   if (Job.AheadState == TAdminJob::asMade) {
     Job.AheadState = TAdminJob::asNone;
@@ -184,22 +202,37 @@ TDirectoryLook TReadAhead::Take(TAdminJob& Job) {
   return MakeLook(Job, State->Test);
 }
 
+// Where the data is cached, the look makers take the newest jobs and the walk the oldest (it makes
+// itself those that no helper has begun): so the two meet rarely, and the walk seldom waits for a
+// look. Where it is not, they take the oldest, so that the walk waits for the disk less.
 void TReadAhead::TState::MakeLooks() {
   std::unique_lock<std::mutex> Guard(Lock);
   for (;;) {
-    Changed.wait(Guard, [&] { return Stopping || !Queue.empty(); });
+    ++Idle;
+    Changed.wait(Guard, [&] { return Stopping || Queue.size() >= Batch; });
+    --Idle;
+    while (!Stopping && !Queue.empty()) MakeNextLook(Guard);
     if (Stopping) return;
-    TAdminJob* Job = Queue.front();
-    Queue.pop_front();
-    Job->AheadState = TAdminJob::asMaking;
-    Guard.unlock();
-    TDirectoryLook Look = MakeLook(*Job, Test);
-    Guard.lock();
-    Job->MadeAhead = std::move(Look);
-    Job->AheadState = TAdminJob::asMade;
-    if (Job->MadeAhead.Shortage) Stopping = true;
-    Changed.notify_all();
   }
+}
+
+void TReadAhead::TState::MakeNextLook(std::unique_lock<std::mutex>& Guard) {
+  TAdminJob* Job;
+  if (Reading) {
+    Job = Queue.front();
+    Queue.pop_front();
+  } else {
+    Job = Queue.back();
+    Queue.pop_back();
+  }
+  Job->AheadState = TAdminJob::asMaking;
+  Guard.unlock();
+  TDirectoryLook Look = MakeLook(*Job, Test);
+  Guard.lock();
+  Job->MadeAhead = std::move(Look);
+  Job->AheadState = TAdminJob::asMade;
+  if (Job->MadeAhead.Shortage) Stopping = true;
+  Made.notify_all();
 }
 
 // Auto: the readers start once the walk meets an Entries file that is not cached, or, where the
@@ -245,22 +278,40 @@ bool TReadAhead::TState::TakeDirectory(TWaiting& Directory) {
   }
 }
 
-// Lists the directory, so that the walk finds it cached; gives the directories below it. The
-// administrative files are read by the look makers.
+// Lists the directory, so that the walk finds it cached, and for its administrative directory
+// reads Root and Repository and lists the local repository directory, so that the look makers do;
+// gives the directories below it. The entries files are read by the look makers alone: Windows
+// refuses to replace a file that a reader holds open.
 std::vector<TWaiting> TReadAhead::TState::ListDirectory(const TWaiting& Directory) {
   std::vector<TWaiting> Below;
   TDirectory Dir;
   if (OpenDirectory(Directory.Path, Dir) != 0) return Below;
-  TSearchRec Rec;
-  TDirScanGuard Guard(Rec);
-  std::uint32_t Position = 0;
-  for (int Result = DirScanFirst(Dir, WalkAttrSet, Rec); Result == 0;
-       Result = DirScanNext(Rec), ++Position) {
-    if (WalkStepFor(Rec) != wsDescend) continue;
-    Below.push_back({Directory.Order, Directory.Path + Rec.Name + PathDelimiter});
-    Below.back().Order.push_back(Position);
+  bool HasAdmin = false;
+  {
+    TSearchRec Rec;
+    TDirScanGuard Guard(Rec);
+    std::uint32_t Position = 0;
+    for (int Result = DirScanFirst(Dir, WalkAttrSet, Rec); Result == 0;
+         Result = DirScanNext(Rec), ++Position) {
+      const TWalkStep Step = WalkStepFor(Rec);
+      HasAdmin = HasAdmin || Step == wsAdmin;
+      if (Step != wsDescend) continue;
+      Below.push_back({Directory.Order, Directory.Path + Rec.Name + PathDelimiter});
+      Below.back().Order.push_back(Position);
+    }
   }
+  TDirectory Admin;
+  if (HasAdmin && OpenSubdirectory(Dir, "CVS", Admin) == 0) ReadRepositoryAhead(Admin, Directory);
   return Below;
+}
+
+void TReadAhead::TState::ReadRepositoryAhead(const TDirectory& Admin, const TWaiting& Directory) {
+  try {
+    const TRepositoryPlace Place = ReadRepositoryPlace(Admin, Directory.Path + "CVS");
+    if (Place.Local && Place.Check == pcInside) ListRevisionFiles(Place.Directory, Test, Ignore);
+  } catch (const Exception&) {
+    // The walk meets the same trouble itself and reports it.
+  }
 }
 
 void TReadAhead::TState::HandBack(std::vector<TWaiting>& Below) {

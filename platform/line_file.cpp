@@ -54,13 +54,13 @@ void LineFileOpenRead(TLineFile& File) {
   if (File.Mode == lmUnbound) return;
   LineFileClose(File);
   ResetBuffer(File);
-  StartReading(File, RawOpenRead(File.Name));
+  StartReading(File, RawOpenRead(File.Name, &File.Size));
 }
 
 void LineFileOpenReadAt(TLineFile& File, const TDirectory& Dir, const std::string& Name) {
   LineFileAssign(File, Name);
   ResetBuffer(File);
-  StartReading(File, RawOpenReadAt(Dir, Name));
+  StartReading(File, RawOpenReadAt(Dir, Name, &File.Size));
 }
 
 void LineFileCreate(TLineFile& File) {
@@ -82,6 +82,13 @@ void LineFileCreate(TLineFile& File) {
 static bool FillBuffer(TLineFile& File) {
   if (File.ReachedEnd) return false;
   const std::uint64_t Next = File.BufferOffset + File.BufferEnd;
+  // Its size when it was opened is where the file ends: a rewrite checks that it did not grow.
+  if (Next >= File.Size) {
+    File.BufferOffset += File.BufferPos;
+    File.BufferPos = File.BufferEnd = 0;
+    File.ReachedEnd = true;
+    return false;
+  }
   std::ptrdiff_t Count = RawReadAt(File.Handle, Next, File.Buffer.get(), TLineFile::BufferSize);
   File.BufferOffset += File.BufferPos;
   File.BufferPos = 0;

@@ -28,6 +28,7 @@ struct TLineFile {
   std::size_t BufferPos = 0;
   std::size_t BufferEnd = 0;
   std::uint64_t BufferOffset = 0;  // reading: where in the file Buffer[0] stands
+  std::uint64_t Size = 0;          // reading: the file's size when it was opened
   bool FlushEachLine = false;
   bool Failed = false;       // an open, read, write or close went wrong
   bool ReachedEnd = false;   // reading: the system has no more bytes to give

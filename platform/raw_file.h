@@ -29,11 +29,14 @@ extern const int FileTooLargeError;
 /// Opens an existing regular file for reading, links followed; other
 /// processes may read, rename or delete it meanwhile, but not write it where
 /// the system can say so. Never waits (a FIFO gives NotRegularFileError).
-/// InvalidFileHandle on failure, with the reason in LastSystemError().
-TFileHandle RawOpenRead(const std::string& Path);
+/// InvalidFileHandle on failure, with the reason in LastSystemError(). Size,
+/// when given, receives the file's size when it was opened, so that a reader
+/// can stop there without asking the system once more.
+TFileHandle RawOpenRead(const std::string& Path, std::uint64_t* Size = nullptr);
 /// The same for the entry Name of Dir, without following a link (a link gives
 /// NotRegularFileError).
-TFileHandle RawOpenReadAt(const TDirectory& Dir, const std::string& Name);
+TFileHandle RawOpenReadAt(const TDirectory& Dir, const std::string& Name,
+                          std::uint64_t* Size = nullptr);
 
 /// Whether the start of a file is in the system's cache, asked without
 /// waiting for the disk.

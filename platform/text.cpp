@@ -5,41 +5,57 @@
 #include "platform/file_system.h"
 #include "platform/raw_file.h"
 
+#include <algorithm>
+#include <cstdint>
+
 [[noreturn]] static void ThrowCannotOpen(const std::string& FileName, int Error) {
   throw EFOpenError(
       "Cannot open file \"" + FullPathName(FileName) + "\". " + SystemErrorText(Error), Error);
 }
 
-// Reads the whole file and closes it; false when it holds more than MaxWholeFileSize bytes.
-static bool ReadWholeFile(TFileHandle Handle, std::string& Bytes) {
+// Reads the whole file, of Size bytes when it was opened, and closes it; false when it holds more
+// than MaxWholeFileSize bytes. A read asked for one byte more than the size ends at once at the end
+// of a file that did not grow.
+static bool ReadWholeFile(TFileHandle Handle, std::uint64_t Size, std::string& Bytes) {
   char Chunk[65536];
   std::ptrdiff_t Count;
-  while (Bytes.size() <= MaxWholeFileSize && (Count = RawRead(Handle, Chunk, sizeof Chunk)) > 0)
+  std::size_t Wanted =
+      static_cast<std::size_t>(std::min<std::uint64_t>(Size, sizeof Chunk - 1)) + 1;
+  while (Bytes.size() <= MaxWholeFileSize && (Count = RawRead(Handle, Chunk, Wanted)) > 0) {
     Bytes.append(Chunk, static_cast<std::size_t>(Count));
+    if (static_cast<std::size_t>(Count) < Wanted && Bytes.size() >= Size) break;
+    Wanted = sizeof Chunk;
+  }
   RawClose(Handle);
   return Bytes.size() <= MaxWholeFileSize;
 }
 
-static void LoadFromHandle(TStringList& List, TFileHandle Handle, const std::string& FileName) {
+static void LoadFromHandle(TStringList& List, TFileHandle Handle, std::uint64_t Size,
+                           const std::string& FileName) {
   if (Handle == InvalidFileHandle) ThrowCannotOpen(FileName, LastSystemError());
   std::string Bytes;
-  if (!ReadWholeFile(Handle, Bytes)) ThrowCannotOpen(FileName, FileTooLargeError);
+  if (!ReadWholeFile(Handle, Size, Bytes)) ThrowCannotOpen(FileName, FileTooLargeError);
   SplitTextIntoLines(List, Bytes);
 }
 
 void LoadLinesFromFile(TStringList& List, const std::string& FileName) {
-  LoadFromHandle(List, RawOpenRead(FileName), FileName);
+  std::uint64_t Size = 0;
+  const TFileHandle Handle = RawOpenRead(FileName, &Size);
+  LoadFromHandle(List, Handle, Size, FileName);
 }
 
 void LoadLinesFromFileAt(TStringList& List, const TDirectory& Dir, const std::string& Name,
                          const std::string& FileName) {
-  LoadFromHandle(List, RawOpenReadAt(Dir, Name), FileName);
+  std::uint64_t Size = 0;
+  const TFileHandle Handle = RawOpenReadAt(Dir, Name, &Size);
+  LoadFromHandle(List, Handle, Size, FileName);
 }
 
 int ReadWholeFileAt(const TDirectory& Dir, const std::string& Name, std::string& Bytes) {
-  const TFileHandle Handle = RawOpenReadAt(Dir, Name);
+  std::uint64_t Size = 0;
+  const TFileHandle Handle = RawOpenReadAt(Dir, Name, &Size);
   if (Handle == InvalidFileHandle) return LastSystemError();
-  return ReadWholeFile(Handle, Bytes) ? 0 : FileTooLargeError;
+  return ReadWholeFile(Handle, Size, Bytes) ? 0 : FileTooLargeError;
 }
 
 void SplitTextIntoLines(TStringList& List, std::string_view Text) {

@@ -18,15 +18,62 @@
 const int DirScanNoMoreEntries = ENODATA;
 const int LinkError = ELOOP;
 
-// The stream is made when the directory is first listed; it then owns the descriptor.
 struct TDirectoryState {
   int Fd = -1;
-  DIR* Stream = nullptr;
+  bool Listed = false;  ///< a later listing starts again from the first entry
 };
 
+// Linux lists a descriptor itself with getdents64; elsewhere a stream is made on a copy of it.
+#if defined(__linux__)
 struct TDirScanState {
-  TDirectoryState* Directory = nullptr;
+  int DirectoryFd = -1;
+  std::size_t Position = 0;
+  std::size_t End = 0;
+  alignas(dirent64) char Buffer[32768];
 };
+
+static int OpenListing(TDirectoryState& Directory, TDirScanState&) {
+  if (Directory.Listed && lseek(Directory.Fd, 0, SEEK_SET) != 0) return errno;
+  Directory.Listed = true;
+  return 0;
+}
+
+static void CloseListing(TDirScanState&) {}
+
+// The next entry, or null at the end (errno then 0) or on a failure.
+static const dirent64* NextEntry(TDirScanState& Scan) {
+  if (Scan.Position == Scan.End) {
+    const ssize_t Count = getdents64(Scan.DirectoryFd, Scan.Buffer, sizeof Scan.Buffer);
+    if (Count <= 0) return nullptr;
+    Scan.Position = 0;
+    Scan.End = static_cast<std::size_t>(Count);
+  }
+  const auto* Entry = reinterpret_cast<const dirent64*>(Scan.Buffer + Scan.Position);
+  Scan.Position += Entry->d_reclen;
+  return Entry;
+}
+#else
+struct TDirScanState {
+  DIR* Stream = nullptr;
+  int DirectoryFd = -1;
+};
+
+static int OpenListing(TDirectoryState& Directory, TDirScanState& Scan) {
+  const int Copy = openat(Directory.Fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (Copy < 0) return errno;
+  Scan.Stream = fdopendir(Copy);
+  if (Scan.Stream != nullptr) return 0;
+  const int Error = errno;
+  close(Copy);
+  return Error;
+}
+
+static void CloseListing(TDirScanState& Scan) {
+  if (Scan.Stream != nullptr) closedir(Scan.Stream);
+}
+
+static const dirent* NextEntry(TDirScanState& Scan) { return readdir(Scan.Stream); }
+#endif
 
 int DirectoryDescriptor(const TDirectory& Dir) { return Dir.State != nullptr ? Dir.State->Fd : -1; }
 
@@ -41,17 +88,14 @@ TDirectory& TDirectory::operator=(TDirectory&& Other) noexcept {
 
 void TDirectory::Close() {
   if (State == nullptr) return;
-  if (State->Stream != nullptr)
-    closedir(State->Stream);
-  else
-    close(State->Fd);
+  close(State->Fd);
   delete State;
   State = nullptr;
 }
 
 static int Adopt(int Fd, TDirectory& Dir) {
   if (Fd < 0) return errno;
-  Dir.State = new TDirectoryState{Fd, nullptr};
+  Dir.State = new TDirectoryState{Fd, false};
   return 0;
 }
 
@@ -91,21 +135,19 @@ static bool IsHiddenName(std::string_view Name) {
 // last entry that qualified. stat is called only where the entry type cannot tell a directory: an
 // unknown type, or a link, which counts as what it leads to.
 static int ReadQualifying(TSearchRec& Rec) {
-  DIR* Stream = Rec.State->Directory->Stream;
+  const int Fd = Rec.State->DirectoryFd;
   for (;;) {
     errno = 0;
-    const dirent* Entry = readdir(Stream);
+    const auto* Entry = NextEntry(*Rec.State);
     if (Entry == nullptr) return errno != 0 ? errno : DirScanNoMoreEntries;
     uint32_t Attr = IsHiddenName(Entry->d_name) ? AttrHidden : 0;
     unsigned char Type = Entry->d_type;
     struct stat Info;
-    if (Type == DT_UNKNOWN &&
-        fstatat(dirfd(Stream), Entry->d_name, &Info, AT_SYMLINK_NOFOLLOW) == 0)
+    if (Type == DT_UNKNOWN && fstatat(Fd, Entry->d_name, &Info, AT_SYMLINK_NOFOLLOW) == 0)
       Type = S_ISLNK(Info.st_mode) ? DT_LNK : S_ISDIR(Info.st_mode) ? DT_DIR : DT_REG;
     if (Type == DT_LNK) {
       Attr |= AttrReparsePoint;
-      if (fstatat(dirfd(Stream), Entry->d_name, &Info, 0) == 0 && S_ISDIR(Info.st_mode))
-        Attr |= AttrDirectory;
+      if (fstatat(Fd, Entry->d_name, &Info, 0) == 0 && S_ISDIR(Info.st_mode)) Attr |= AttrDirectory;
     } else if (Type == DT_DIR) {
       Attr |= AttrDirectory;
     }
@@ -118,15 +160,14 @@ static int ReadQualifying(TSearchRec& Rec) {
 
 int DirScanFirst(TDirectory& Dir, uint32_t AttrSet, TSearchRec& Rec) {
   DirScanClose(Rec);
-  TDirectoryState* State = Dir.State;
-  if (State == nullptr) return EBADF;
-  if (State->Stream == nullptr) {
-    State->Stream = fdopendir(State->Fd);
-    if (State->Stream == nullptr) return errno;
-  } else {
-    rewinddir(State->Stream);
+  if (Dir.State == nullptr) return EBADF;
+  auto* Scan = new TDirScanState;
+  if (const int Error = OpenListing(*Dir.State, *Scan)) {
+    delete Scan;
+    return Error;
   }
-  Rec.State = new TDirScanState{State};
+  Scan->DirectoryFd = Dir.State->Fd;
+  Rec.State = Scan;
   Rec.ExcludeAttr = ~AttrSet & (AttrHidden | AttrSystem | AttrVolumeLabel | AttrDirectory);
   int Result = ReadQualifying(Rec);
   if (Result != 0) DirScanClose(Rec);
@@ -139,6 +180,8 @@ int DirScanNext(TSearchRec& Rec) {
 }
 
 void DirScanClose(TSearchRec& Rec) {
+  if (Rec.State == nullptr) return;
+  CloseListing(*Rec.State);
   delete Rec.State;
   Rec.State = nullptr;
 }

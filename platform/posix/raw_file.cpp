@@ -18,9 +18,9 @@ static int AsFd(TFileHandle Handle) { return static_cast<int>(Handle); }
 const int NotRegularFileError = -1000;  // no errno says it
 const int FileTooLargeError = EFBIG;
 
-// Keeps an open descriptor only when it is a regular file; O_NONBLOCK, with which it was opened so
-// that a FIFO never waits for a writer, is then taken off again.
-static TFileHandle KeepRegularFile(int Fd) {
+// Keeps an open descriptor only when it is a regular file, and notes its size. It was opened with
+// O_NONBLOCK, so that a FIFO never waits for a writer; on a regular file that changes nothing.
+static TFileHandle KeepRegularFile(int Fd, std::uint64_t* Size) {
   if (Fd < 0) {
     if (errno == ELOOP) errno = NotRegularFileError;  // a link that was not followed
     return InvalidFileHandle;
@@ -31,17 +31,18 @@ static TFileHandle KeepRegularFile(int Fd) {
     errno = NotRegularFileError;
     return InvalidFileHandle;
   }
-  fcntl(Fd, F_SETFL, O_RDONLY);
+  if (Size != nullptr) *Size = static_cast<std::uint64_t>(Info.st_size);
   return Fd;
 }
 
-TFileHandle RawOpenRead(const std::string& Path) {
-  return KeepRegularFile(open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+TFileHandle RawOpenRead(const std::string& Path, std::uint64_t* Size) {
+  return KeepRegularFile(open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK), Size);
 }
 
-TFileHandle RawOpenReadAt(const TDirectory& Dir, const std::string& Name) {
+TFileHandle RawOpenReadAt(const TDirectory& Dir, const std::string& Name, std::uint64_t* Size) {
   return KeepRegularFile(openat(DirectoryDescriptor(Dir), Name.c_str(),
-                                O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+                                O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW),
+                         Size);
 }
 
 TCacheState FileCacheState(const std::string& Path) {

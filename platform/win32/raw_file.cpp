@@ -23,8 +23,8 @@ static TFileHandle FromHandle(HANDLE Handle) {
 static constexpr std::size_t MaxTransfer = std::size_t{1} << 30;
 
 // Keeps an open handle only when it is a regular file: not a directory, not a link that was not
-// followed, not a pipe or a device.
-static TFileHandle KeepRegularFile(HANDLE Handle) {
+// followed, not a pipe or a device; notes its size.
+static TFileHandle KeepRegularFile(HANDLE Handle, std::uint64_t* Size) {
   if (Handle == INVALID_HANDLE_VALUE) return InvalidFileHandle;
   BY_HANDLE_FILE_INFORMATION Info;
   int Code = 0;
@@ -34,7 +34,10 @@ static TFileHandle KeepRegularFile(HANDLE Handle) {
     Code = static_cast<int>(GetLastError());
   else if (Info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
     Code = NotRegularFileError;
-  if (Code == 0) return FromHandle(Handle);
+  if (Code == 0) {
+    if (Size != nullptr) *Size = (std::uint64_t{Info.nFileSizeHigh} << 32) | Info.nFileSizeLow;
+    return FromHandle(Handle);
+  }
   CloseHandle(Handle);
   SetLastError(static_cast<DWORD>(Code));
   return InvalidFileHandle;
@@ -47,13 +50,13 @@ static HANDLE OpenForReading(const std::wstring& Path, DWORD Flags) {
                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | Flags, nullptr);
 }
 
-TFileHandle RawOpenRead(const std::string& Path) {
+TFileHandle RawOpenRead(const std::string& Path, std::uint64_t* Size) {
   std::wstring SystemPath;
   if (!ToSystemPath(Path, SystemPath)) return InvalidFileHandle;
-  return KeepRegularFile(OpenForReading(SystemPath, 0));
+  return KeepRegularFile(OpenForReading(SystemPath, 0), Size);
 }
 
-TFileHandle RawOpenReadAt(const TDirectory& Dir, const std::string& Name) {
+TFileHandle RawOpenReadAt(const TDirectory& Dir, const std::string& Name, std::uint64_t* Size) {
   std::wstring Path;
   if (!EntryPath(Dir, Name, Path)) return InvalidFileHandle;
   HANDLE Handle = OpenForReading(Path, FILE_FLAG_OPEN_REPARSE_POINT);
@@ -62,7 +65,7 @@ TFileHandle RawOpenReadAt(const TDirectory& Dir, const std::string& Name) {
     SetLastError(NotRegularFileError);
     return InvalidFileHandle;
   }
-  return KeepRegularFile(Handle);
+  return KeepRegularFile(Handle, Size);
 }
 
 // Windows has no cheap way to ask whether a file's data is cached.
@@ -117,7 +120,10 @@ TFileHandle RawCreate(const std::string& Path) {
     Code = ERROR_ACCESS_DENIED;
   else if (!SetEndOfFile(Handle))
     Code = static_cast<int>(GetLastError());
-  if (Code == 0) return FromHandle(Handle);
+  if (Code == 0) {
+    if (Size != nullptr) *Size = (std::uint64_t{Info.nFileSizeHigh} << 32) | Info.nFileSizeLow;
+    return FromHandle(Handle);
+  }
   CloseHandle(Handle);
   SetLastError(static_cast<DWORD>(Code));
   return InvalidFileHandle;
