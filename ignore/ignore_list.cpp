@@ -3,15 +3,12 @@
 
 #include "ignore/cvs_pattern.h"
 #include "platform/file_system.h"
-#include "platform/raw_file.h"
 #include "platform/special_folder.h"
 
 TIgnoreFile FindIgnoreFile() {
   TIgnoreFile File;
   File.Path = SpecialFolderPath(ProfileFolder) + PathDelimiter + ".cvsignore";
-  const TFileHandle Handle = RawOpenRead(File.Path);
-  File.Present = Handle != InvalidFileHandle;
-  if (File.Present) RawClose(Handle);
+  File.Present = RegularFilePresent(File.Path);
   return File;
 }
 

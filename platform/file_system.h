@@ -38,6 +38,10 @@ bool IsAbsolutePath(std::string_view Path);
 
 /// Whether a file, not a directory, is found under the path.
 bool FilePresent(const std::string& Path);
+/// Whether a regular file (not a directory, a FIFO or a device) is found under
+/// the path, links followed; nothing is opened, so a file that cannot be read
+/// is found all the same.
+bool RegularFilePresent(const std::string& Path);
 /// Whether the path names an existing directory; a trailing separator is
 /// allowed, the empty path names none.
 bool IsDirectory(const std::string& Path);

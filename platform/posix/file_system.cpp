@@ -24,6 +24,11 @@ bool FilePresent(const std::string& Path) {
   return stat(Path.c_str(), &Info) == 0 && !S_ISDIR(Info.st_mode);
 }
 
+bool RegularFilePresent(const std::string& Path) {
+  struct stat Info;
+  return stat(Path.c_str(), &Info) == 0 && S_ISREG(Info.st_mode);
+}
+
 bool IsDirectory(const std::string& Path) {
   struct stat Info;
   return !Path.empty() && stat(Path.c_str(), &Info) == 0 && S_ISDIR(Info.st_mode);

@@ -44,6 +44,9 @@ bool FilePresent(const std::string& Path) {
   return Attr != INVALID_FILE_ATTRIBUTES && !(Attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// A file system of Windows holds no FIFOs or devices under a name.
+bool RegularFilePresent(const std::string& Path) { return FilePresent(Path); }
+
 bool IsDirectory(const std::string& Path) {
   if (Path.empty()) return false;
   const DWORD Attr = AttributesOf(Path);

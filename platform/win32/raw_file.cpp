@@ -120,10 +120,7 @@ TFileHandle RawCreate(const std::string& Path) {
     Code = ERROR_ACCESS_DENIED;
   else if (!SetEndOfFile(Handle))
     Code = static_cast<int>(GetLastError());
-  if (Code == 0) {
-    if (Size != nullptr) *Size = (std::uint64_t{Info.nFileSizeHigh} << 32) | Info.nFileSizeLow;
-    return FromHandle(Handle);
-  }
+  if (Code == 0) return FromHandle(Handle);
   CloseHandle(Handle);
   SetLastError(static_cast<DWORD>(Code));
   return InvalidFileHandle;

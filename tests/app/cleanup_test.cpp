@@ -485,10 +485,26 @@ TEST_F(CleanupTest, HostileTreesAreRefusedAndLeftAsTheyWere) {
        [&] {
          EXPECT_NE(std::string::npos, ReadBytes(PathOf("Morvellan.log")).find("Processing: "));
        }},
+      // An Attic leading into another repository is not entered; a revision file that is a link is
+      // deleted as a link.
+      {"Attic planted as a link",
+       [&] {
+         WriteBytes(PathOf("other/x.o,v"), "another repository's");
+         return MakeLink(PathOf("other"), PathOf("repo/proj/Attic"));
+       },
+       0, "Not entered (link): " + PathOf("repo/proj/Attic"),
+       [&] { EXPECT_EQ("another repository's", ReadBytes(PathOf("other/x.o,v"))); }},
+      {"revision file planted as a link",
+       [&] {
+         std::filesystem::remove(PathOf("repo/proj/x.o,v"));
+         return MakeLink(PathOf("victim"), PathOf("repo/proj/x.o,v"));
+       },
+       0, "Removed 1 entry from 1 file and deleted 1 revision file; 0 directories left unchanged.",
+       [&] { EXPECT_FALSE(Exists(PathOf("repo/proj/x.o,v"))); }},
   };
   for (const TRow& Row : Rows) {
     SCOPED_TRACE(Row.Name);
-    RemoveTree(PathOf("wc"));
+    for (const char* Tree : {"wc", "repo", "other"}) RemoveTree(PathOf(Tree));
     std::filesystem::remove(PathOf("Morvellan.log"));
     MakeAdmin("wc", Kept, "proj");
     MakeFiles("wc", "proj", {"x.o"});
@@ -506,6 +522,25 @@ TEST_F(CleanupTest, HostileTreesAreRefusedAndLeftAsTheyWere) {
     }
     Row.Check();
   }
+}
+
+TEST_F(CleanupTest, LockDirThatDoesNotExistIsNamed) {
+  WriteIgnoreFile("*.o\n");
+  MakeAdmin("wc", "/x.o/1.1//\n", "proj");
+  MakeFiles("wc", "proj", {"x.o"});
+  WriteBytes(PathOf("repo/CVSROOT/config"), "LockDir=" + PathOf("locks") + "\n");
+  const TTreeSnapshot Before = SnapshotTree(Root());
+  for (const char* Mode : {"-n", "-f"}) {
+    TProcessResult Result = Run({Mode, PathOf("wc")});
+    EXPECT_EQ(2, Result.ExitCode);
+    EXPECT_NE(std::string::npos,
+              Result.StdOut.find(Written("Directory left unchanged (cannot lock the repository "
+                                         "(LockDir " +
+                                         PathOf("locks") + ": " + SystemErrorText(NoSuchFile) +
+                                         ")): " + RepositoryNamed("proj") + "\n")))
+        << Result.StdOut;
+  }
+  EXPECT_EQ(Before, SnapshotTree(Root()));
 }
 
 }  // namespace

@@ -98,10 +98,13 @@ TEST_F(PosixFileTest, LinksAreFollowedForTheDirectoryBit) {
   EXPECT_EQ(AttrDirectory | AttrReparsePoint,
             Entries.at("link") & (AttrDirectory | AttrReparsePoint));
   EXPECT_EQ(AttrReparsePoint, Entries.at("dangling") & (AttrDirectory | AttrReparsePoint));
-  // Below a held directory, a link is never followed.
+  // Below a held directory, a link is never followed, also one swapped in after the listing.
   TDirectory Below;
   EXPECT_EQ(LinkError, OpenSubdirectory(Top, "link", Below));
   EXPECT_EQ(0, OpenSubdirectory(Top, "real", Below));
+  std::filesystem::rename(PathOf("real"), PathOf("moved"));
+  std::filesystem::create_directory_symlink(PathOf("moved"), PathOf("real"));
+  EXPECT_EQ(LinkError, OpenSubdirectory(Top, "real", Below));
 }
 
 class HomeFolderTest : public TTempDirTest {

@@ -117,4 +117,25 @@ TEST_F(RefusalTest, UnreadableRepositoryDirectoryIsNamed) {
   EXPECT_TRUE(Result.StdOut.ends_with(Line("Log file written to Morvellan.log")));
 }
 
+TEST_F(RefusalTest, RepositoryWhereNothingCanBeDeletedLeavesTheDirectoryUnchanged) {
+  WriteIgnoreFile("*.obj\n");
+  const std::string Entries = "/a.obj/1.1//\n/b.c/1.1//\n";
+  MakeAdmin("wc", Entries, "proj");
+  WriteBytes(PathOf("repo/proj/a.obj,v"), "revisions of a.obj");
+  // The lock lives elsewhere and can be had; the revision file could not be deleted.
+  MakeDirectories(PathOf("locks"));
+  WriteBytes(PathOf("repo/CVSROOT/config"), "LockDir=" + PathOf("locks") + "\n");
+  Restrict(PathOf("repo/proj"), 0555);
+  for (const char* Mode : {"-n", "-f"}) {
+    TProcessResult Result = Run({Mode, PathOf("wc")});
+    EXPECT_EQ(2, Result.ExitCode) << Result.StdErr;
+    EXPECT_NE(
+        std::string::npos,
+        Result.StdOut.find(Line("Directory left unchanged (cannot delete in the repository (" +
+                                std::string(std::strerror(EACCES)) + ")): " + PathOf("repo/proj"))))
+        << Result.StdOut;
+    EXPECT_EQ(Entries, ReadBytes(PathOf("wc/CVS/Entries")));
+  }
+}
+
 }  // namespace
