@@ -256,6 +256,14 @@ bool TDirectoryCleanup::RewriteEntries() {
   return Done && !Run.Stopping();
 }
 
+// On Windows a second interrupt's handler runs beside the main thread: it waits until the deletion
+// is done, so that it never lets go of the lock in the middle of one.
+static int DeleteWhileInterruptsWait(const TDirectory& Holder, const std::string& Name,
+                                     std::uint32_t Attr) {
+  TInterruptsDeferred Deferred;
+  return DeleteRevisionFileAt(Holder, Name, Attr);
+}
+
 void TDirectoryCleanup::DeleteRevisionFiles() {
   ListRevisionFiles(Place.Directory, Run.Test,
                     [&](const TRevisionItem& Item, const TDirectory& Holder,
@@ -265,9 +273,7 @@ void TDirectoryCleanup::DeleteRevisionFiles() {
                       if (Item.Kind != TRevisionItem::rkDelete) return true;
                       // The log names every deletion before it is made.
                       if (!Run.Output.HandOn()) return false;
-                      DeferInterrupts();
-                      const int Code = DeleteRevisionFileAt(Holder, Name, Attr);
-                      AllowInterrupts();
+                      const int Code = DeleteWhileInterruptsWait(Holder, Name, Attr);
                       if (Code == 0) {
                         ++Run.Tally.RevisionFilesDeleted;
                       } else {

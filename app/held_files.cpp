@@ -16,15 +16,6 @@ struct THeldPath {
   std::atomic<const char*> Published{nullptr};
 };
 
-// Interrupts wait while it lives: a step and its record go together.
-class TInterruptsDeferred {
- public:
-  TInterruptsDeferred() { DeferInterrupts(); }
-  ~TInterruptsDeferred() { AllowInterrupts(); }
-  TInterruptsDeferred(const TInterruptsDeferred&) = delete;
-  TInterruptsDeferred& operator=(const TInterruptsDeferred&) = delete;
-};
-
 }  // namespace
 
 static THeldPath MasterLock;

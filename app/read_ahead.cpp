@@ -19,8 +19,8 @@
 
 #include "app/repository.h"
 #include "app/walk_rules.h"
-#include "platform/exceptions.h"
 #include "platform/dir_scan.h"
+#include "platform/exceptions.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "platform/raw_file.h"
@@ -67,15 +67,6 @@ TMode ModeFromEnvironment() {
   const std::string_view Mode = Value != nullptr ? Value : "auto";
   return Mode == "on" ? rmOn : Mode == "off" ? rmOff : rmAuto;
 }
-
-// Interrupts wait while it lives, so that a thread started meanwhile never receives one.
-class TThreadsWithoutInterrupts {
- public:
-  TThreadsWithoutInterrupts() { DeferInterrupts(); }
-  ~TThreadsWithoutInterrupts() { AllowInterrupts(); }
-  TThreadsWithoutInterrupts(const TThreadsWithoutInterrupts&) = delete;
-  TThreadsWithoutInterrupts& operator=(const TThreadsWithoutInterrupts&) = delete;
-};
 
 }  // namespace
 
@@ -155,7 +146,8 @@ std::size_t TReadAhead::Window() const {
 // Starts one helper; false when the system has no thread to give.
 bool TReadAhead::TState::StartThread(void (TState::*Body)()) {
   try {
-    TThreadsWithoutInterrupts Deferred;
+    // A thread started while interrupts wait never receives one.
+    TInterruptsDeferred Deferred;
     Helpers.emplace_back([this, Body] { (this->*Body)(); });
     return true;
   } catch (const std::system_error&) {

@@ -19,7 +19,14 @@ class TDirectory {
   TDirectory() = default;
   ~TDirectory() { Close(); }
   TDirectory(TDirectory&& Other) noexcept : State(Other.State) { Other.State = nullptr; }
-  TDirectory& operator=(TDirectory&& Other) noexcept;
+  TDirectory& operator=(TDirectory&& Other) noexcept {
+    if (this != &Other) {
+      Close();
+      State = Other.State;
+      Other.State = nullptr;
+    }
+    return *this;
+  }
   TDirectory(const TDirectory&) = delete;
   TDirectory& operator=(const TDirectory&) = delete;
 

@@ -38,4 +38,13 @@ bool InterruptRequested();
 void DeferInterrupts();
 void AllowInterrupts();
 
+/// Interrupts wait for as long as it lives.
+class TInterruptsDeferred {
+ public:
+  TInterruptsDeferred() { DeferInterrupts(); }
+  ~TInterruptsDeferred() { AllowInterrupts(); }
+  TInterruptsDeferred(const TInterruptsDeferred&) = delete;
+  TInterruptsDeferred& operator=(const TInterruptsDeferred&) = delete;
+};
+
 #endif

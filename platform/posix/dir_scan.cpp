@@ -77,15 +77,6 @@ static const dirent* NextEntry(TDirScanState& Scan) { return readdir(Scan.Stream
 
 int DirectoryDescriptor(const TDirectory& Dir) { return Dir.State != nullptr ? Dir.State->Fd : -1; }
 
-TDirectory& TDirectory::operator=(TDirectory&& Other) noexcept {
-  if (this != &Other) {
-    Close();
-    State = Other.State;
-    Other.State = nullptr;
-  }
-  return *this;
-}
-
 void TDirectory::Close() {
   if (State == nullptr) return;
   close(State->Fd);

@@ -33,15 +33,6 @@ struct TDirScanState {
   alignas(8) unsigned char Block[ListingBlockSize];
 };
 
-TDirectory& TDirectory::operator=(TDirectory&& Other) noexcept {
-  if (this != &Other) {
-    Close();
-    State = Other.State;
-    Other.State = nullptr;
-  }
-  return *this;
-}
-
 void TDirectory::Close() {
   if (State == nullptr) return;
   CloseHandle(State->Handle);
