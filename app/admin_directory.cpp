@@ -70,8 +70,8 @@ TDirectoryLook MakeLook(const TAdminJob& Job, const TRemovalTest& Test) {
     Look.Entries = LookAtEntries(Job, "Entries", Test, Look.Shortage);
     Look.Extra = LookAtEntries(Job, "Entries.Extra", Test, Look.Shortage);
     if (Look.Place.Local) Look.Revisions = LookAtRevisionFiles(Look.Place.Directory, Test);
-    for (const TRevisionItem& Item : Look.Revisions.Items)
-      Look.Shortage = Look.Shortage || IsShortageItem(Item);
+    for (std::size_t Index = 0; Index < Look.Revisions.size(); ++Index)
+      Look.Shortage = Look.Shortage || IsShortageItem(Look.Revisions.Item("", Index));
     Look.Complete = true;
   } catch (const EFOpenError& Failure) {
     Look.Shortage = IsShortageError(Failure.SystemCode());
@@ -109,6 +109,7 @@ class TDirectoryCleanup {
   bool CanChange();
   void SayRepositoryKept();
   void SayRevisionItem(const TRevisionItem& Item);
+  void SayRevisionItems();
   void WriteTheLook();
   void ChangeUnderLock();
   bool RewriteEntries();
@@ -212,16 +213,22 @@ void TDirectoryCleanup::SayRevisionItem(const TRevisionItem& Item) {
   }
 }
 
+void TDirectoryCleanup::SayRevisionItems() {
+  for (std::size_t Index = 0; Index < Look.Revisions.size(); ++Index)
+    SayRevisionItem(Look.Revisions.Item(Place.Directory, Index));
+}
+
 // Test mode: the lines of what live mode would do, from the look alone.
 void TDirectoryCleanup::WriteTheLook() {
   for (const auto& [File, Name] :
        {std::pair{&Look.Entries, "Entries"}, std::pair{&Look.Extra, "Entries.Extra"}}) {
-    for (const std::string& Line : File->RemovedLines)
-      Run.Output.LogLine("Remove from " + AdminFile(Job, Name) + ": " + Line);
+    const std::string Prefix = "Remove from " + AdminFile(Job, Name) + ": ";
+    for (std::size_t Index = 0; Index < File->RemovedLines.size(); ++Index)
+      Run.Output.LogLine(Prefix + std::string(File->RemovedLines[Index]));
     Run.Tally.EntriesRemoved += File->RemovedLines.size();
     Run.Tally.FilesRewritten += !File->RemovedLines.empty();
   }
-  for (const TRevisionItem& Item : Look.Revisions.Items) SayRevisionItem(Item);
+  SayRevisionItems();
   Run.Tally.RevisionFilesDeleted += Look.Revisions.Removable;
 }
 
@@ -308,10 +315,7 @@ void TDirectoryCleanup::ChangeUnderLock() {
 void TDirectoryCleanup::Clean() {
   if (Look.Failure) std::rethrow_exception(Look.Failure);
   if (!IsSayable() || SayRefusals() || IsLeftAloneAsNonLocal()) return;
-  if (!Look.ChangesAnything()) {
-    for (const TRevisionItem& Item : Look.Revisions.Items) SayRevisionItem(Item);
-    return;
-  }
+  if (!Look.ChangesAnything()) return SayRevisionItems();
   if (!CanChange()) return;
   if (Run.Settings.LiveMode)
     ChangeUnderLock();

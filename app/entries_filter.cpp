@@ -86,7 +86,7 @@ TEntriesLook LookAtEntriesFile(const TDirectory& Admin, const std::string& Name,
   if (!Reader.Open(Admin, Name)) return Look;
   Look.OpenError = Reader.OpenError();
   Look.Refusal = Reader.Read(Test, [&](const std::string& Line, std::uint64_t, std::uint64_t) {
-    Look.RemovedLines.push_back(Line);
+    Look.RemovedLines.Add(Line);
   });
   if (Look.Refusal == nullptr && !Look.RemovedLines.empty() && RawIsReadOnly(Reader.Handle()))
     Look.Refusal = ReadOnly;

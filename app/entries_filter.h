@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/line_list.h"
+
 class TDirectory;
 class TIgnoreList;
 class TOutput;
@@ -47,8 +49,8 @@ enum TEntriesState {
 struct TEntriesLook {
   TEntriesState State = esAbsent;
   const char* Refusal = nullptr;  ///< esRefused: "Left unchanged (<why>): "
-  int OpenError = 0;  ///< the system's code when the file is there but could not be opened
-  std::vector<std::string> RemovedLines;  ///< the lines that would go, in file order
+  int OpenError = 0;       ///< the system's code when the file is there but could not be opened
+  TLineList RemovedLines;  ///< the lines that would go, in file order
 };
 
 /// Reads the entries file Name of the administrative directory Admin and says

@@ -37,6 +37,9 @@ constexpr std::size_t LookWindow = 64;
 constexpr std::size_t ColdLookWindow = 256;
 // A look maker is woken for this many jobs at once: one wake-up serves several looks.
 constexpr std::size_t Batch = 8;
+// Below this many open files (descriptors), the helpers are not started: the walk, its waiting
+// events and the helpers together hold a few hundred at most.
+constexpr std::size_t MinOpenFileLimit = 1024;
 // How far the readers may run ahead of the walk, in directories, and how many directories may
 // wait to be listed: together they bound the memory the readers hold.
 constexpr std::uint64_t ReadWindow = 4096;
@@ -110,7 +113,8 @@ struct TReadAhead::TState {
 TReadAhead::TReadAhead(const TRemovalTest& Test, const std::string& Start)
     : State(std::make_unique<TState>(Test, Start)) {
   State->Start = Start.ends_with(PathDelimiter) ? Start : Start + PathDelimiter;
-  if (State->Mode == rmOff) return;
+  // Helpers hold files and directories open too, and the walk must never run short of them.
+  if (State->Mode == rmOff || OpenFileLimit() < MinOpenFileLimit) return;
   const unsigned Processors = std::thread::hardware_concurrency();
   if (State->Mode == rmOn) {
     State->StartLookMakers(MaxLookMakers);

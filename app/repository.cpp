@@ -196,8 +196,7 @@ TRevisionLook LookAtRevisionFiles(const std::string& Directory, const TRemovalTe
   Look.OpenError = ListRevisionFiles(
       Directory, Test,
       [&](const TRevisionItem& Item, const TDirectory&, const std::string&, std::uint32_t) {
-        Look.Items.push_back(Item);
-        Look.Removable += Item.Kind == TRevisionItem::rkDelete;
+        Look.Add(Item, Directory.size());
         return true;
       });
   return Look;

@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "app/line_list.h"
 
 class TDirectory;
 class TRemovalTest;
@@ -55,10 +58,32 @@ struct TRevisionItem {
 };
 
 /// What a repository directory holds for the cleanup, found without writing.
-struct TRevisionLook {
-  int OpenError = 0;  ///< the directory could not be opened (it is missing...)
-  std::vector<TRevisionItem> Items;
+class TRevisionLook {
+ public:
+  int OpenError = 0;          ///< the directory could not be opened (it is missing...)
   std::size_t Removable = 0;  ///< the rkDelete items
+
+  /// Notes the item; its path must begin with the repository directory's.
+  void Add(const TRevisionItem& Item, std::size_t DirectoryLength) {
+    Paths.Add(std::string_view(Item.Path).substr(DirectoryLength));
+    Kinds.push_back({Item.Kind, Item.Error});
+    Removable += Item.Kind == TRevisionItem::rkDelete;
+  }
+  std::size_t size() const { return Kinds.size(); }
+  /// The item at Index, its path made again from the repository directory's.
+  TRevisionItem Item(const std::string& Directory, std::size_t Index) const {
+    TRevisionItem Result;
+    Result.Kind = Kinds[Index].first;
+    Result.Error = Kinds[Index].second;
+    Result.Path = Directory + std::string(Paths[Index]);
+    return Result;
+  }
+
+ private:
+  // Only what differs from item to item, so that a directory of thousands of revision files to
+  // delete costs little memory.
+  TLineList Paths;
+  std::vector<std::pair<TRevisionItem::TKind, int>> Kinds;
 };
 
 /// Lists the repository directory and then its Attic, where CVS keeps the

@@ -94,8 +94,9 @@ class TWalker {
   TReadAhead& ReadAhead;
   std::vector<TFrame> Stack;
   bool Begun = false;
-  std::size_t Held = 0;      ///< open handles among the frames
-  std::size_t MaxHeld = 64;  ///< lowered when the system runs short of them
+  std::size_t Held = 0;  ///< open handles among the frames
+  /// At most 64, lowered where the system allows few open files, and when it runs short of them.
+  std::size_t MaxHeld = std::clamp<std::size_t>(OpenFileLimit() / 8, 2, 64);
   bool MayDefer = false;
   bool Deferred = false;  ///< the last step was put off for want of handles
 };

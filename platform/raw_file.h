@@ -87,6 +87,10 @@ void RawWriteStdErr(std::string_view Bytes);
 
 /// The system's code of the last failed call in this thread.
 int LastSystemError();
+/// How many files and directories the process may hold open at once (POSIX:
+/// its descriptor limit; Windows, whose handles are not counted so, a number
+/// large enough for any run).
+std::size_t OpenFileLimit();
 /// Whether the code says that the system ran short of descriptors, handles or
 /// memory: the same call may succeed once others let go of theirs.
 bool IsShortageError(int Code);

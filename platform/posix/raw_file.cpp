@@ -2,6 +2,7 @@
 #include "platform/raw_file.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -165,6 +166,12 @@ void RawWriteStdErr(std::string_view Bytes) {
 }
 
 int LastSystemError() { return errno; }
+
+std::size_t OpenFileLimit() {
+  rlimit Limit;
+  if (getrlimit(RLIMIT_NOFILE, &Limit) != 0 || Limit.rlim_cur == RLIM_INFINITY) return 1 << 20;
+  return static_cast<std::size_t>(Limit.rlim_cur);
+}
 
 bool IsShortageError(int Code) { return Code == EMFILE || Code == ENFILE || Code == ENOMEM; }
 

@@ -200,6 +200,9 @@ void RawWriteStdErr(std::string_view Bytes) {
 
 int LastSystemError() { return static_cast<int>(GetLastError()); }
 
+// Windows counts no handles against a limit of the process's own.
+std::size_t OpenFileLimit() { return std::size_t{1} << 20; }
+
 bool IsShortageError(int Code) {
   return Code == ERROR_TOO_MANY_OPEN_FILES || Code == ERROR_NOT_ENOUGH_MEMORY ||
          Code == ERROR_OUTOFMEMORY || Code == ERROR_NO_SYSTEM_RESOURCES;
