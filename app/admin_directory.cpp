@@ -39,19 +39,11 @@ static bool HoldsUnmergedRemovals(const TDirectory& Admin, const TRemovalTest& T
   return LineFileFailed(Log) || LineFileLineTooLong(Log);
 }
 
-static bool IsShortageItem(const TRevisionItem& Item) {
-  return Item.Kind == TRevisionItem::rkUnlistable && IsShortageError(Item.Error);
-}
-
-static bool NoteShortage(const TEntriesLook& Look, int Code) {
-  return Look.State == esRefused && IsShortageError(Code);
-}
-
 // The look's reading of the entries file Name.
 static TEntriesLook LookAtEntries(const TAdminJob& Job, const char* Name, const TRemovalTest& Test,
                                   bool& Shortage) {
   TEntriesLook Look = LookAtEntriesFile(Job.Admin, Name, Test);
-  Shortage = Shortage || NoteShortage(Look, Look.OpenError);
+  Shortage = Shortage || (Look.State == esRefused && IsShortageError(Look.OpenError));
   return Look;
 }
 
@@ -70,8 +62,7 @@ TDirectoryLook MakeLook(const TAdminJob& Job, const TRemovalTest& Test) {
     Look.Entries = LookAtEntries(Job, "Entries", Test, Look.Shortage);
     Look.Extra = LookAtEntries(Job, "Entries.Extra", Test, Look.Shortage);
     if (Look.Place.Local) Look.Revisions = LookAtRevisionFiles(Look.Place.Directory, Test);
-    for (std::size_t Index = 0; Index < Look.Revisions.size(); ++Index)
-      Look.Shortage = Look.Shortage || IsShortageItem(Look.Revisions.Item("", Index));
+    Look.Shortage = Look.Shortage || Look.Revisions.Shortage;
     Look.Complete = true;
   } catch (const EFOpenError& Failure) {
     Look.Shortage = IsShortageError(Failure.SystemCode());
@@ -103,7 +94,8 @@ class TDirectoryCleanup {
     LeftUnchanged = true;
     return false;
   }
-  bool IsSayable();
+  bool SaidEarlyEnd();
+  void SayUnmergedLog();
   bool SayRefusals();
   bool IsLeftAloneAsNonLocal();
   bool CanChange();
@@ -123,24 +115,27 @@ class TDirectoryCleanup {
 
 }  // namespace
 
-// The lines that end the directory before its files are read: its repository is not where it
-// may be cleaned, its folder's .cvsignore stops the patterns, or CVS has unmerged work there.
-bool TDirectoryCleanup::IsSayable() {
+void TDirectoryCleanup::SayUnmergedLog() {
+  LeaveUnchanged(
+      "Directory left unchanged (CVS has not merged its Entries.Log yet; run cvs update there "
+      "first): " +
+      AdminFile(Job, "Entries.Log"));
+}
+
+// Says what ends the directory before its files are read, if anything does: its repository is not
+// where it may be cleaned, its folder's .cvsignore stops the patterns, or CVS has unmerged work
+// there.
+bool TDirectoryCleanup::SaidEarlyEnd() {
   if (Place.Local && Place.Check == pcOutsideRoot)
-    return LeaveUnchanged("Directory left unchanged (repository outside its root): " +
-                          Place.Directory);
-  if (Place.Local && Place.Check == pcControlFiles)
-    return LeaveUnchanged("Directory left unchanged (the repository's CVSROOT): " +
-                          Place.Directory);
-  if (Job.FolderIgnore == fiReset) {
+    LeaveUnchanged("Directory left unchanged (repository outside its root): " + Place.Directory);
+  else if (Place.Local && Place.Check == pcControlFiles)
+    LeaveUnchanged("Directory left unchanged (the repository's CVSROOT): " + Place.Directory);
+  else if (Job.FolderIgnore == fiReset)
     Run.Output.EchoLine("Ignore list emptied by \"!\" in " + Job.FolderIgnorePath);
+  else if (Look.UnmergedLog)
+    SayUnmergedLog();
+  else
     return false;
-  }
-  if (Look.UnmergedLog)
-    return LeaveUnchanged(
-        "Directory left unchanged (CVS has not merged its Entries.Log yet; run cvs update there "
-        "first): " +
-        AdminFile(Job, "Entries.Log"));
   return true;
 }
 
@@ -186,7 +181,10 @@ bool TDirectoryCleanup::CanChange() {
       SayRepositoryKept();
       return false;
     }
-  if (!CanLockRepository(Place, Run.Output)) return LeftUnchanged = true, false;
+  if (!CanLockRepository(Place, Run.Output)) {
+    LeftUnchanged = true;
+    return false;
+  }
   if (Look.Revisions.Removable > 0)
     if (const int Code = DirectoryAccess(Place.Directory, true))
       return LeaveUnchanged("Directory left unchanged (cannot delete in the repository (" +
@@ -299,14 +297,9 @@ void TDirectoryCleanup::ChangeUnderLock() {
     LeftUnchanged = LeftUnchanged || !InterruptRequested();
     return;
   }
+  // CVS writes Entries.Log without the repository's lock: it is read again here.
   bool Shortage = false;
-  if (HoldsUnmergedRemovals(Job.Admin, Run.Test, Shortage)) {
-    LeaveUnchanged(
-        "Directory left unchanged (CVS has not merged its Entries.Log yet; run cvs update there "
-        "first): " +
-        AdminFile(Job, "Entries.Log"));
-    return;
-  }
+  if (HoldsUnmergedRemovals(Job.Admin, Run.Test, Shortage)) return SayUnmergedLog();
   ++Run.Changes;
   Run.RepositoryChangedAt[Place.Directory] = Run.Changes;
   if (RewriteEntries()) DeleteRevisionFiles();
@@ -314,7 +307,7 @@ void TDirectoryCleanup::ChangeUnderLock() {
 
 void TDirectoryCleanup::Clean() {
   if (Look.Failure) std::rethrow_exception(Look.Failure);
-  if (!IsSayable() || SayRefusals() || IsLeftAloneAsNonLocal()) return;
+  if (SaidEarlyEnd() || SayRefusals() || IsLeftAloneAsNonLocal()) return;
   if (!Look.ChangesAnything()) return SayRevisionItems();
   if (!CanChange()) return;
   if (Run.Settings.LiveMode)

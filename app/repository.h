@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/line_list.h"
+#include "platform/raw_file.h"
 
 class TDirectory;
 class TRemovalTest;
@@ -62,12 +63,15 @@ class TRevisionLook {
  public:
   int OpenError = 0;          ///< the directory could not be opened (it is missing...)
   std::size_t Removable = 0;  ///< the rkDelete items
+  bool Shortage = false;      ///< a listing failed for want of descriptors or memory
 
   /// Notes the item; its path must begin with the repository directory's.
   void Add(const TRevisionItem& Item, std::size_t DirectoryLength) {
     Paths.Add(std::string_view(Item.Path).substr(DirectoryLength));
     Kinds.push_back({Item.Kind, Item.Error});
     Removable += Item.Kind == TRevisionItem::rkDelete;
+    Shortage =
+        Shortage || (Item.Kind == TRevisionItem::rkUnlistable && IsShortageError(Item.Error));
   }
   std::size_t size() const { return Kinds.size(); }
   /// The item at Index, its path made again from the repository directory's.

@@ -228,11 +228,11 @@ int TWalker::OpenBelow(std::size_t Level, const std::string& Name, TDirectory& D
 // without following links; it must still be the directory that was listed.
 int TWalker::EnsureOpen(std::size_t Level) {
   if (Stack[Level].Handle.IsOpen()) return 0;
-  std::size_t Held = Level;
-  while (Held > 0 && !Stack[Held].Handle.IsOpen()) --Held;
-  if (!Stack[Held].Handle.IsOpen())
-    if (const int Code = OpenDirectory(Start, Stack[Held].Handle)) return Code;
-  for (std::size_t Below = Held + 1; Below <= Level; ++Below) {
+  std::size_t Nearest = Level;
+  while (Nearest > 0 && !Stack[Nearest].Handle.IsOpen()) --Nearest;
+  if (!Stack[Nearest].Handle.IsOpen())
+    if (const int Code = OpenDirectory(Start, Stack[Nearest].Handle)) return Code;
+  for (std::size_t Below = Nearest + 1; Below <= Level; ++Below) {
     TFrame& Frame = Stack[Below];
     if (const int Code = OpenSubdirectory(Stack[Below - 1].Handle, Frame.Name, Frame.Handle))
       return Code;
@@ -242,8 +242,8 @@ int TWalker::EnsureOpen(std::size_t Level) {
       return LinkError;
     }
   }
-  this->Held = 0;
-  for (const TFrame& Frame : Stack) this->Held += Frame.Handle.IsOpen();
+  Held = 0;
+  for (const TFrame& Frame : Stack) Held += Frame.Handle.IsOpen();
   LetGoOfHandles(Level);
   return 0;
 }

@@ -102,18 +102,30 @@ TEST_F(PosixCleanupTest, TreeDeeperThanThePathLimitAndTheStackIsCleanedToTheBott
   const int Top = open(PathOf("wc").c_str(), O_RDONLY | O_DIRECTORY);
   ASSERT_GE(Top, 0);
   int Level = dup(Top);
-  for (int Depth = 1; Depth <= Levels; ++Depth) {
-    const int Below = MakeDirectoryAt(Level, "d");
-    close(Level);
-    Level = Below;
-    if (Depth != Levels / 2 && Depth != Levels) continue;
-    const int Admin = MakeDirectoryAt(Level, "CVS");
-    WriteFileAt(Admin, "Entries", Depth == Levels ? "/x.o/1.1//\n/y.c/1.1//\n" : "");
+  auto MakeAdminAt = [&](int Fd, const char* Entries) {
+    const int Admin = MakeDirectoryAt(Fd, "CVS");
+    WriteFileAt(Admin, "Entries", Entries);
     WriteFileAt(Admin, "Root", Local);
     WriteFileAt(Admin, "Repository", "proj\n");
     close(Admin);
+  };
+  for (int Depth = 1; Depth <= Levels; ++Depth) {
+    const int Below = MakeDirectoryAt(Level, "d");
+    // Beside the deep chain, folders that the walk reaches after it, for all it knows: their
+    // level must then be opened again from the top, name by name.
+    if (Depth == 100)
+      for (const char* Name : {"e", "f", "g"}) {
+        const int Beside = MakeDirectoryAt(Level, Name);
+        MakeAdminAt(Beside, "/w.o/1.1//\n");
+        close(Beside);
+      }
+    close(Level);
+    Level = Below;
+    if (Depth == Levels / 2) MakeAdminAt(Level, "");
+    if (Depth == Levels) MakeAdminAt(Level, "/x.o/1.1//\n/y.c/1.1//\n");
   }
   close(Level);
+  WriteBytes(PathOf("repo/proj/w.o,v"), "rcs");
 
   // Windows gives a thread 1 MiB of stack; this is a quarter of that.
   auto RunWithSmallStack = [&](const char* ReadAhead, const std::vector<std::string>& Arguments) {
@@ -125,11 +137,13 @@ TEST_F(PosixCleanupTest, TreeDeeperThanThePathLimitAndTheStackIsCleanedToTheBott
   TProcessResult Test = RunWithSmallStack("off", {PathOf("wc")});
   EXPECT_EQ(0, Test.ExitCode) << Test.StdErr;
   EXPECT_EQ(Test.StdOut, RunWithSmallStack("on", {PathOf("wc")}).StdOut);
-  EXPECT_EQ(3, Count(Test.StdOut, "Processing: ")) << Test.StdOut.substr(0, 400);
+  EXPECT_EQ(6, Count(Test.StdOut, "Processing: ")) << Test.StdOut.substr(0, 400);
   TProcessResult Live = RunWithSmallStack("on", {"-f", PathOf("wc")});
   EXPECT_EQ(0, Live.ExitCode) << Live.StdErr;
-  EXPECT_EQ(1, Count(Live.StdOut, "Removed 1 entry from 1 file and deleted 1 revision file;"));
+  EXPECT_EQ(1, Count(Live.StdOut, "Removed 4 entries from 4 files and deleted 2 revision files;"))
+      << Live.StdOut.substr(Live.StdOut.size() - 200);
   EXPECT_FALSE(Exists(PathOf("repo/proj/x.o,v")));
+  EXPECT_FALSE(Exists(PathOf("repo/proj/w.o,v")));
 
   // Flattened, so that the fixture can remove the tree by ordinary paths.
   for (int Moved = 0;; ++Moved) {
