@@ -48,7 +48,7 @@ constexpr std::size_t MaxWaiting = 8192;
 // must be, where the system cannot say, for the readers to be worth starting.
 constexpr std::uint64_t AskEvery = 16;
 constexpr auto SlowPerDirectory = std::chrono::microseconds(400);
-constexpr auto Pause = std::chrono::microseconds(200);
+constexpr std::uint64_t EnteringStep = 64;
 
 enum TMode { rmOff, rmOn, rmAuto };
 
@@ -83,9 +83,11 @@ struct TReadAhead::TState {
   std::atomic<unsigned> LookMakers{0};
   std::atomic<std::uint64_t> Entered{0};  ///< directories the walk entered
 
-  std::mutex Lock;                  ///< guards everything below
-  std::condition_variable Changed;  ///< jobs for the look makers, or stopping
-  std::condition_variable Made;     ///< a look made
+  std::mutex Lock;                   ///< guards everything below
+  std::condition_variable Changed;   ///< jobs for the look makers, or stopping
+  std::condition_variable Made;      ///< a look made
+  std::condition_variable Readable;  ///< directories for the readers, or the walk came nearer
+  std::atomic<unsigned> ReadersWaiting{0};
   std::vector<std::thread> Helpers;
   std::deque<TAdminJob*> Queue;  ///< jobs waiting for a look maker, oldest first
   unsigned Idle = 0;             ///< look makers waiting for jobs
@@ -139,6 +141,7 @@ void TReadAhead::TState::StopAll() {
     Queue.clear();
   }
   Changed.notify_all();
+  Readable.notify_all();
   for (std::thread& Helper : Stopped) Helper.join();
 }
 
@@ -254,7 +257,12 @@ void TReadAhead::TState::StartReaders() {
   }
 }
 
-void TReadAhead::Entering() { ++State->Entered; }
+// The readers that ran a whole window ahead go on once the walk has come nearer; they are told
+// so only now and then, so that the walk seldom makes a system call for it.
+void TReadAhead::Entering() {
+  if (++State->Entered % EnteringStep == 0 && State->ReadersWaiting.load() > 0)
+    State->Readable.notify_all();
+}
 
 // The readers always take the directory the walk will reach first, so that they stay just ahead
 // of it, however wide the tree.
@@ -268,9 +276,9 @@ bool TReadAhead::TState::TakeDirectory(TWaiting& Directory) {
       return true;
     }
     if (Waiting.empty() && Listing == 0) return false;  // the whole tree is read
-    Guard.unlock();
-    std::this_thread::sleep_for(Pause);
-    Guard.lock();
+    ++ReadersWaiting;
+    Readable.wait(Guard);
+    --ReadersWaiting;
   }
 }
 
@@ -321,6 +329,7 @@ void TReadAhead::TState::HandBack(std::vector<TWaiting>& Below) {
   }
   --Listing;
   ++Listed;
+  if (ReadersWaiting.load() > 0) Readable.notify_all();
 }
 
 void TReadAhead::TState::Read() {
