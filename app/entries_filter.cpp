@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "app/held_files.h"
@@ -101,7 +102,8 @@ namespace {
 // The filtered copy of an entries file, held on the run's record: the original's bytes with the
 // removed lines' bytes cut out, copied through the handle the lines were read from, so that every
 // kept byte (line ends, lone CRs, a last 0x1A) stays as it was, a file replaced meanwhile cannot
-// be cut wrongly, and only one line at a time is held.
+// be cut wrongly, and only one line at a time is held. The original is read and the copy written a
+// block at a time, however many lines are cut.
 class TCompanionCopy {
  public:
   TCompanionCopy(const TDirectory& Admin, std::string Name, TFileHandle Source)
@@ -121,6 +123,7 @@ class TCompanionCopy {
   /// not be read or written.
   bool Finish(std::uint64_t Size) {
     Copy(Size);
+    WriteOut();
     char Probe;
     if (!Failed && RawReadAt(Source, Size, &Probe, 1) != 0) Failed = true;  // it grew meanwhile
     if (!Failed && !(RawCopyPermissions(Source, Target) && RawFlushToDisk(Target))) Failed = true;
@@ -138,7 +141,8 @@ class TCompanionCopy {
  private:
   void Start() {
     Started = true;
-    Buffer = std::make_unique_for_overwrite<char[]>(ChunkSize);
+    In = std::make_unique_for_overwrite<char[]>(BlockSize);
+    Out = std::make_unique_for_overwrite<char[]>(BlockSize);
     // A stale companion of an earlier run goes first; a link of that name is deleted, not followed.
     RemoveFileAt(Admin, Name);
     Target = TakeCompanion(Admin, Name);
@@ -147,27 +151,44 @@ class TCompanionCopy {
   // Copies the original's bytes from Position up to Offset.
   void Copy(std::uint64_t Offset) {
     while (!Failed && Position < Offset) {
-      const auto Wanted =
-          static_cast<std::size_t>(std::min<std::uint64_t>(ChunkSize, Offset - Position));
-      const std::ptrdiff_t Count = RawReadAt(Source, Position, Buffer.get(), Wanted);
-      if (Count <= 0 || !RawWrite(Target, Buffer.get(), static_cast<std::size_t>(Count)))
-        Failed = true;
-      else
-        Position += static_cast<std::uint64_t>(Count);
+      if (Position < InStart || Position >= InStart + InEnd) ReadIn();
+      if (Failed) return;
+      if (Filled == BlockSize) WriteOut();
+      const std::uint64_t Available = std::min(Offset, InStart + InEnd) - Position;
+      const auto Count =
+          static_cast<std::size_t>(std::min<std::uint64_t>(Available, BlockSize - Filled));
+      std::memcpy(Out.get() + Filled, In.get() + (Position - InStart), Count);
+      Filled += Count;
+      Position += Count;
     }
+  }
+  // Reads the block of the original that begins at Position.
+  void ReadIn() {
+    const std::ptrdiff_t Count = RawReadAt(Source, Position, In.get(), BlockSize);
+    InStart = Position;
+    InEnd = Count > 0 ? static_cast<std::size_t>(Count) : 0;
+    if (Count <= 0) Failed = true;
+  }
+  void WriteOut() {
+    if (!Failed && Filled > 0 && !RawWrite(Target, Out.get(), Filled)) Failed = true;
+    Filled = 0;
   }
   void CloseTarget() {
     if (Target != InvalidFileHandle && !RawClose(Target)) Failed = true;
     Target = InvalidFileHandle;
   }
 
-  static constexpr std::size_t ChunkSize = 65536;
+  static constexpr std::size_t BlockSize = 65536;
   const TDirectory& Admin;
   std::string Name;
   TFileHandle Source;
   TFileHandle Target = InvalidFileHandle;
-  std::unique_ptr<char[]> Buffer;
-  std::uint64_t Position = 0;
+  std::unique_ptr<char[]> In;  ///< the original's bytes from InStart, InEnd of them
+  std::uint64_t InStart = 0;
+  std::size_t InEnd = 0;
+  std::unique_ptr<char[]> Out;  ///< the copy's bytes not yet written, Filled of them
+  std::size_t Filled = 0;
+  std::uint64_t Position = 0;  ///< the next byte of the original to copy
   bool Started = false;
   bool Failed = false;
 };

@@ -97,6 +97,7 @@ struct TReadAhead::TState {
   std::uint64_t Listed = 0;      ///< directories the readers listed
   std::uint64_t Submitted = 0;
   std::chrono::steady_clock::time_point LastAsked = std::chrono::steady_clock::now();
+  bool CacheCanTell = true;  ///< whether the system says if a file is cached
 
   void StartLookMakers(unsigned Count);
   void StartReaders();
@@ -234,18 +235,20 @@ void TReadAhead::TState::MakeNextLook(std::unique_lock<std::mutex>& Guard) {
   Made.notify_all();
 }
 
-// Auto: the readers start once the walk meets an Entries file that is not cached, or, where the
-// system cannot say, once the walk is slow.
+// Auto: the look makers all start once the walk meets an Entries file that is not cached, or,
+// where the system cannot say, once the walk is slow; the readers list everything once more, which
+// helps only where it fills a cache that the walk then reads from, so they start only where the
+// system says that the files are not cached yet. A system that cannot say is not asked again.
 void TReadAhead::TState::AskWhetherCached(const std::string& AdminDirectory) {
   const auto Now = std::chrono::steady_clock::now();
   const auto Spent = Now - LastAsked;
   LastAsked = Now;
-  const TCacheState Cached = FileCacheState(AdminDirectory + PathDelimiter + "Entries");
+  const TCacheState Cached =
+      CacheCanTell ? FileCacheState(AdminDirectory + PathDelimiter + "Entries") : csCannotTell;
+  CacheCanTell = Cached != csCannotTell;
   const bool Slow = Submitted > 1 && Spent > SlowPerDirectory * AskEvery;
-  if (Cached == csNotCached || (Cached == csCannotTell && Slow)) {
-    StartLookMakers(MaxLookMakers);
-    StartReaders();
-  }
+  if (Cached == csNotCached || (Cached == csCannotTell && Slow)) StartLookMakers(MaxLookMakers);
+  if (Cached == csNotCached) StartReaders();
 }
 
 void TReadAhead::TState::StartReaders() {
