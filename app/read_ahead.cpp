@@ -44,9 +44,11 @@ constexpr std::size_t MinOpenFileLimit = 1024;
 // wait to be listed: together they bound the memory the readers hold.
 constexpr std::uint64_t ReadWindow = 4096;
 constexpr std::size_t MaxWaiting = 8192;
-// Auto: how often the walk asks whether what it is about to read is cached, and how slow a walk
-// must be, where the system cannot say, for the readers to be worth starting.
+// Auto: how often the walk asks whether what it is about to read is cached, how many answers in a
+// row tell a tree that is not, and how slow a walk must be, where the system cannot say, for more
+// helpers to be worth starting.
 constexpr std::uint64_t AskEvery = 16;
+constexpr int ColdAnswers = 3;
 constexpr auto SlowPerDirectory = std::chrono::microseconds(400);
 constexpr std::uint64_t EnteringStep = 64;
 
@@ -98,6 +100,7 @@ struct TReadAhead::TState {
   std::uint64_t Submitted = 0;
   std::chrono::steady_clock::time_point LastAsked = std::chrono::steady_clock::now();
   bool CacheCanTell = true;  ///< whether the system says if a file is cached
+  int NotCachedInARow = 0;
 
   void StartLookMakers(unsigned Count);
   void StartReaders();
@@ -246,9 +249,13 @@ void TReadAhead::TState::AskWhetherCached(const std::string& AdminDirectory) {
   const TCacheState Cached =
       CacheCanTell ? FileCacheState(AdminDirectory + PathDelimiter + "Entries") : csCannotTell;
   CacheCanTell = Cached != csCannotTell;
+  // A file now and then reads as not cached in a warm tree too (a page marked for read-ahead):
+  // only several in a row tell a cold one.
+  NotCachedInARow = Cached == csNotCached ? NotCachedInARow + 1 : 0;
+  const bool Cold = NotCachedInARow >= ColdAnswers;
   const bool Slow = Submitted > 1 && Spent > SlowPerDirectory * AskEvery;
-  if (Cached == csNotCached || (Cached == csCannotTell && Slow)) StartLookMakers(MaxLookMakers);
-  if (Cached == csNotCached) StartReaders();
+  if (Cold || (Cached == csCannotTell && Slow)) StartLookMakers(MaxLookMakers);
+  if (Cold) StartReaders();
 }
 
 void TReadAhead::TState::StartReaders() {
