@@ -43,10 +43,12 @@ namespace {
 // One entries file read line by line: the one loop behind both the look and the filter.
 class TEntriesReader {
  public:
-  /// Opens the file; false when it is not there.
+  /// Opens the file; false when it is not there. A directory of that name is no file either:
+  /// CVS finds no entries in it.
   bool Open(const TDirectory& Admin, const std::string& Name) {
     LineFileOpenReadAt(File, Admin, Name);
-    return !IsNotFoundError(LineFileErrorCode(File));
+    const int Code = LineFileErrorCode(File);
+    return !IsNotFoundError(Code) && Code != IsADirectoryError;
   }
   /// Calls Removed(Line, Begin, End) for each removable line, Begin and End being its offsets
   /// with its line end; gives why the file cannot be rewritten without loss, or nothing when it

@@ -19,10 +19,12 @@ constexpr TFileHandle InvalidFileHandle = -1;
 class TDirectory;
 
 /// The code that the opening functions give (through LastSystemError) for a
-/// path that names something other than a regular file: a FIFO, a device, a
-/// directory, or (where links are not followed) a link. Its SystemMessage is
-/// "Not a regular file".
+/// path that names something other than a regular file or a directory: a
+/// FIFO, a device, or (where links are not followed) a link. Its SystemMessage
+/// is "Not a regular file".
 extern const int NotRegularFileError;
+/// The code they give for a path that names a directory ("Is a directory").
+extern const int IsADirectoryError;
 /// The code LoadLinesFromFile gives for a file too large to be read whole.
 extern const int FileTooLargeError;
 

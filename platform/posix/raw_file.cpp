@@ -18,6 +18,7 @@ static int AsFd(TFileHandle Handle) { return static_cast<int>(Handle); }
 
 const int NotRegularFileError = -1000;  // no errno says it
 const int FileTooLargeError = EFBIG;
+const int IsADirectoryError = EISDIR;
 
 // Keeps an open descriptor only when it is a regular file, and notes its size. It was opened with
 // O_NONBLOCK, so that a FIFO never waits for a writer; on a regular file that changes nothing.
@@ -27,9 +28,16 @@ static TFileHandle KeepRegularFile(int Fd, std::uint64_t* Size) {
     return InvalidFileHandle;
   }
   struct stat Info;
-  if (fstat(Fd, &Info) != 0 || !S_ISREG(Info.st_mode)) {
+  int Code = 0;
+  if (fstat(Fd, &Info) != 0)
+    Code = errno;
+  else if (S_ISDIR(Info.st_mode))
+    Code = IsADirectoryError;
+  else if (!S_ISREG(Info.st_mode))
+    Code = NotRegularFileError;
+  if (Code != 0) {
     close(Fd);
-    errno = NotRegularFileError;
+    errno = Code;
     return InvalidFileHandle;
   }
   if (Size != nullptr) *Size = static_cast<std::uint64_t>(Info.st_size);

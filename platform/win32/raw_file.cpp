@@ -13,6 +13,7 @@ const std::string_view LineEnd = "\r\n";
 // Codes of the program's own (bit 29 marks them), with their texts in SystemMessage.
 const int NotRegularFileError = 0x20000001;
 const int FileTooLargeError = 0x20000002;
+const int IsADirectoryError = 0x20000003;
 
 static HANDLE AsHandle(TFileHandle Handle) { return reinterpret_cast<HANDLE>(Handle); }
 static TFileHandle FromHandle(HANDLE Handle) {
@@ -32,8 +33,10 @@ static TFileHandle KeepRegularFile(HANDLE Handle, std::uint64_t* Size) {
     Code = NotRegularFileError;
   else if (!GetFileInformationByHandle(Handle, &Info))
     Code = static_cast<int>(GetLastError());
-  else if (Info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+  else if (Info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
     Code = NotRegularFileError;
+  else if (Info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    Code = IsADirectoryError;
   if (Code == 0) {
     if (Size != nullptr) *Size = (std::uint64_t{Info.nFileSizeHigh} << 32) | Info.nFileSizeLow;
     return FromHandle(Handle);
@@ -215,6 +218,7 @@ bool IsNotFoundError(int Code) {
 std::string SystemMessage(int Code) {
   if (Code == NotRegularFileError) return "Not a regular file";
   if (Code == FileTooLargeError) return "File too large";
+  if (Code == IsADirectoryError) return "Is a directory";
   char* Text = nullptr;
   DWORD Length = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

@@ -465,6 +465,19 @@ TEST_F(CleanupTest, HostileTreesAreRefusedAndLeftAsTheyWere) {
          return std::filesystem::remove(PathOf("wc/CVS/Root")) && MakeFifo(PathOf("wc/CVS/Root"));
        },
        1, "Cannot open file \"" + PathOf("wc/CVS/Root") + "\". Not a regular file.", [] {}},
+      // CVS finds no entries in a directory: the revision files go all the same.
+      {"a directory named Entries",
+       [&] {
+         std::filesystem::remove(Entries);
+         WriteBytes(Entries + "/x.o", Kept);
+         return true;
+       },
+       0,
+       "Removed 0 entries from 0 files and deleted 1 revision file; 0 directories left unchanged.",
+       [&] {
+         EXPECT_EQ(Kept, ReadBytes(Entries + "/x.o"));
+         EXPECT_FALSE(Exists(PathOf("repo/proj/x.o,v")));
+       }},
       {"a line longer than 32 MiB",
        [&] {
          // A hole reads as NUL bytes, ordinary line bytes: a 33 MiB line for free.

@@ -124,8 +124,8 @@ TEST_F(DirScanTest, FilesOpenThroughTheirDirectory) {
   EXPECT_FALSE(RawIsReadOnly(Handle));
   RawClose(Handle);
   EXPECT_EQ(InvalidFileHandle, RawOpenReadAt(Dir, "sub"));
-  EXPECT_EQ(NotRegularFileError, LastSystemError());
-  EXPECT_EQ("Not a regular file", SystemMessage(NotRegularFileError));
+  EXPECT_EQ(IsADirectoryError, LastSystemError());
+  EXPECT_EQ("Is a directory", SystemMessage(IsADirectoryError));
   EXPECT_EQ(InvalidFileHandle, RawOpenReadAt(Dir, "missing"));
   EXPECT_TRUE(IsNotFoundError(LastSystemError()));
 }
