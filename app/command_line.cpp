@@ -15,7 +15,7 @@ namespace {
 // The arguments read so far: what they ask, and the first reason to refuse them.
 class TArgumentReader {
  public:
-  void Take(int Index);
+  void Add(int Index);
   TArguments Result() const;
 
  private:
@@ -40,7 +40,7 @@ class TArgumentReader {
 
 }  // namespace
 
-void TArgumentReader::Take(int Index) {
+void TArgumentReader::Add(int Index) {
   const std::string Argument = ArgumentAt(Index);
   if (!ArgumentInCodePage(Index)) return Refuse("Path not in the ANSI code page: " + Argument);
   if (OptionsEnded || (Argument[0] != '-' && !IsHelpOption(Argument))) return TakePath(Argument);
@@ -92,7 +92,7 @@ TArguments ReadArguments() {
     return Usage;
   }
   TArgumentReader Reader;
-  for (int Index = 1; Index <= ArgumentCount(); ++Index) Reader.Take(Index);
+  for (int Index = 1; Index <= ArgumentCount(); ++Index) Reader.Add(Index);
   return Reader.Result();
 }
 

@@ -147,7 +147,7 @@ class TCompanionCopy {
     Out = std::make_unique_for_overwrite<char[]>(BlockSize);
     // A stale companion of an earlier run goes first; a link of that name is deleted, not followed.
     RemoveFileAt(Admin, Name);
-    Target = TakeCompanion(Admin, Name);
+    Target = CreateCompanion(Admin, Name);
     Failed = Target == InvalidFileHandle;
   }
   // Copies the original's bytes from Position up to Offset.

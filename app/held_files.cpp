@@ -73,7 +73,7 @@ void ReleaseLocks() {
   LetGo(MasterLock, RemoveDirectoryNow);
 }
 
-TFileHandle TakeCompanion(const TDirectory& Dir, const std::string& Name) {
+TFileHandle CreateCompanion(const TDirectory& Dir, const std::string& Name) {
   Companion.Path = Name;
   CompanionDirectory = &Dir;
   TInterruptsDeferred Deferred;

@@ -32,7 +32,7 @@ void ReleaseLocks();
 /// link) and holds it: InvalidFileHandle, with the reason in
 /// LastSystemError(), when it cannot be made. Dir must stay open until the
 /// companion is let go.
-TFileHandle TakeCompanion(const TDirectory& Dir, const std::string& Name);
+TFileHandle CreateCompanion(const TDirectory& Dir, const std::string& Name);
 /// Deletes the held companion, taken off the record first; harmless when none
 /// is held.
 void DiscardCompanion();

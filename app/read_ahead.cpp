@@ -187,7 +187,7 @@ void TReadAhead::Submit(TAdminJob& Job) {
   if (Wake) State->Changed.notify_one();
 }
 
-TDirectoryLook TReadAhead::Take(TAdminJob& Job) {
+TDirectoryLook TReadAhead::LookOf(TAdminJob& Job) {
   {
     std::unique_lock<std::mutex> Guard(State->Lock);
     if (Job.AheadState == TAdminJob::asQueued) {

@@ -30,11 +30,11 @@ class TReadAhead {
   /// How many of the walk's events may wait for their turn: 1 when no helper
   /// makes looks.
   std::size_t Window() const;
-  /// Hands the job to the look makers. It must stay where it is until Take.
+  /// Hands the job to the look makers. It must stay where it is until LookOf.
   void Submit(TAdminJob& Job);
   /// The job's look: the helpers' when one made it (waiting for one that is
   /// making it), otherwise made here.
-  TDirectoryLook Take(TAdminJob& Job);
+  TDirectoryLook LookOf(TAdminJob& Job);
   /// The walk has entered one more directory.
   void Entering();
   /// Stops every helper and waits for them: the system ran short.

@@ -296,7 +296,7 @@ static void Clean(TCleanupRun& Run, TReadAhead& ReadAhead, TWalkEvent& Event) {
     Run.Tally.Shortfalls += Event.Kind == TWalkEvent::weShortfall;
     return;
   }
-  TDirectoryLook Look = ReadAhead.Take(*Event.Job);
+  TDirectoryLook Look = ReadAhead.LookOf(*Event.Job);
   const auto Changed = Run.RepositoryChangedAt.find(Look.Place.Directory);
   if (Look.Place.Local && Changed != Run.RepositoryChangedAt.end() &&
       Changed->second > Event.Job->MadeAt)
