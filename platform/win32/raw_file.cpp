@@ -23,27 +23,32 @@ static TFileHandle FromHandle(HANDLE Handle) {
 // The largest count handed to one ReadFile or WriteFile.
 static constexpr std::size_t MaxTransfer = std::size_t{1} << 30;
 
-// Keeps an open handle only when it is a regular file: not a directory, not a link that was not
-// followed, not a pipe or a device; notes its size.
-static TFileHandle KeepRegularFile(HANDLE Handle, std::uint64_t* Size) {
-  if (Handle == INVALID_HANDLE_VALUE) return InvalidFileHandle;
-  BY_HANDLE_FILE_INFORMATION Info;
-  int Code = 0;
-  if (GetFileType(Handle) != FILE_TYPE_DISK)
-    Code = NotRegularFileError;
-  else if (!GetFileInformationByHandle(Handle, &Info))
-    Code = static_cast<int>(GetLastError());
-  else if (Info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-    Code = NotRegularFileError;
-  else if (Info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-    Code = IsADirectoryError;
-  if (Code == 0) {
-    if (Size != nullptr) *Size = (std::uint64_t{Info.nFileSizeHigh} << 32) | Info.nFileSizeLow;
-    return FromHandle(Handle);
-  }
+// 0 when the open handle is a regular file: not a directory, not a link that was not followed, not
+// a pipe or a device; otherwise why not. Info receives what the system says of it.
+static int RegularFileCode(HANDLE Handle, BY_HANDLE_FILE_INFORMATION& Info) {
+  if (GetFileType(Handle) != FILE_TYPE_DISK) return NotRegularFileError;
+  if (!GetFileInformationByHandle(Handle, &Info)) return static_cast<int>(GetLastError());
+  if (Info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return NotRegularFileError;
+  if (Info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return IsADirectoryError;
+  return 0;
+}
+
+// The handle when Code is 0; otherwise closes it and leaves Code as the reason.
+static TFileHandle KeepUnlessRefused(HANDLE Handle, int Code) {
+  if (Code == 0) return FromHandle(Handle);
   CloseHandle(Handle);
   SetLastError(static_cast<DWORD>(Code));
   return InvalidFileHandle;
+}
+
+// Keeps an open handle only when it is a regular file, and notes its size.
+static TFileHandle KeepRegularFile(HANDLE Handle, std::uint64_t* Size) {
+  if (Handle == INVALID_HANDLE_VALUE) return InvalidFileHandle;
+  BY_HANDLE_FILE_INFORMATION Info;
+  const int Code = RegularFileCode(Handle, Info);
+  if (Code == 0 && Size != nullptr)
+    *Size = (std::uint64_t{Info.nFileSizeHigh} << 32) | Info.nFileSizeLow;
+  return KeepUnlessRefused(Handle, Code);
 }
 
 // Shares deletion, so that others may still delete or rename the file, but not writing. A directory
@@ -110,23 +115,13 @@ TFileHandle RawCreate(const std::string& Path) {
     Handle = Open(CREATE_NEW);
   if (Handle == INVALID_HANDLE_VALUE) return InvalidFileHandle;
   BY_HANDLE_FILE_INFORMATION Info;
-  int Code = 0;
-  if (GetFileType(Handle) != FILE_TYPE_DISK)
-    Code = NotRegularFileError;
-  else if (!GetFileInformationByHandle(Handle, &Info))
-    Code = static_cast<int>(GetLastError());
-  else if ((Info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-           !IsEntryItself(Handle, SystemPath, ParentName(SystemPath)))
+  int Code = RegularFileCode(Handle, Info);
+  if (Code == 0 && !IsEntryItself(Handle, SystemPath, ParentName(SystemPath)))
     Code = NotRegularFileError;
   // Checked here too: Wine running as root would write to a read-only file.
-  else if (Info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
-    Code = ERROR_ACCESS_DENIED;
-  else if (!SetEndOfFile(Handle))
-    Code = static_cast<int>(GetLastError());
-  if (Code == 0) return FromHandle(Handle);
-  CloseHandle(Handle);
-  SetLastError(static_cast<DWORD>(Code));
-  return InvalidFileHandle;
+  if (Code == 0 && (Info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) Code = ERROR_ACCESS_DENIED;
+  if (Code == 0 && !SetEndOfFile(Handle)) Code = static_cast<int>(GetLastError());
+  return KeepUnlessRefused(Handle, Code);
 }
 
 TFileHandle RawCreateExclusiveAt(const TDirectory& Dir, const std::string& Name) {
